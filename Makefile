@@ -1,0 +1,53 @@
+# The two commands of the README, and their helpers. Every target installs what
+# is missing first (scripts/bootstrap).
+
+JOBS ?= 2
+export WINEDEBUG ?= -all
+JAVA ?= java
+LINUX := build/linux
+WINDOWS := build/windows
+
+.PHONY: all bootstrap wine-up build build-linux build-windows test test-linux test-windows demo bench clean
+
+all: build
+
+bootstrap:
+	@scripts/bootstrap
+
+build: build-linux build-windows
+
+build-linux: bootstrap
+	cmake --preset linux
+	cmake --build $(LINUX) -j $(JOBS)
+
+# One persistent wine server for the build (test discovery runs the programs)
+# and the tests: each program then starts in a fraction of a second. Wine's
+# own services start with the first program and keep its output open, so they
+# are started here, with their output going nowhere, and not by a test.
+wine-up:
+	@wineserver -p
+	@wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+
+build-windows: bootstrap wine-up
+	cmake --preset windows
+	cmake --build $(WINDOWS) -j $(JOBS)
+
+test: test-linux test-windows
+
+test-linux: build-linux
+	ctest --test-dir $(LINUX) -j $(JOBS) --output-on-failure
+
+test-windows: build-windows
+	ctest --test-dir $(WINDOWS) -j $(JOBS) --output-on-failure; status=$$?; wineserver -k || true; exit $$status
+
+demo: build-linux
+	$(JAVA) -cp $(LINUX)/java/vorlan-bridge.jar:$(LINUX)/java/vorlan-demo.jar Demo \
+	  $(LINUX)/libVorlanBridge.so $(LINUX)/libVorlan.so
+
+bench: bootstrap
+	cmake --preset linux -DVORLAN_BUILD_BENCH=ON
+	cmake --build $(LINUX) -j $(JOBS) --target vorlan_bench
+	$(LINUX)/vorlan_bench
+
+clean:
+	rm -rf build

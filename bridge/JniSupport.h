@@ -1,0 +1,108 @@
+#pragma once
+
+// Small helpers every native method uses: the guard that keeps C++ exceptions
+// on this side of the JNI boundary, a scoped holder for GetStringUTFChars, the
+// null-argument check, and the makers of Java results.
+
+#include <jni.h>
+
+#include <exception>
+#include <initializer_list>
+#include <string>
+
+#include "log/Logger.h"
+
+namespace Bridge {
+
+// Holds the modified-UTF-8 characters of a Java string for one scope and
+// releases them on every way out.
+class ScopedUtfChars {
+public:
+    ScopedUtfChars(JNIEnv* env, jstring text);
+    ~ScopedUtfChars();
+    ScopedUtfChars(const ScopedUtfChars&) = delete;
+    ScopedUtfChars& operator=(const ScopedUtfChars&) = delete;
+
+    // Null for a null Java string and for a failed conversion.
+    const char* c_str() const { return m_chars; }
+    bool isNull() const { return m_text == nullptr; }
+    // The JVM could not hand the characters out; its exception is pending.
+    bool failed() const { return m_text != nullptr && m_chars == nullptr; }
+
+private:
+    JNIEnv* m_env;
+    jstring m_text;
+    const char* m_chars;
+};
+
+struct NamedArgument {
+    const char* name;
+    const ScopedUtfChars& value;
+};
+
+// True when every string argument arrived. A null one is logged at level 1
+// ("\n%s: argument %s is null\n"); a failed conversion is not, its Java
+// exception says enough. Either way the method must return its fallback.
+bool ArgumentsPresent(const char* method, std::initializer_list<NamedArgument> arguments);
+
+// Java string from engine or bridge text. Text that is valid modified UTF-8
+// passes unchanged; a four-byte UTF-8 sequence becomes its surrogate pair and
+// an invalid byte U+FFFD. A null text gives the empty string. Null when the JVM
+// could not make the string (its exception is then pending).
+jstring NewJavaString(JNIEnv* env, const char* text);
+jstring NewJavaString(JNIEnv* env, const std::string& text);
+
+// Java byte[] holding exactly the bytes of `bytes`. Null when the JVM could not
+// make the array (its exception is then pending).
+jbyteArray NewJavaBytes(JNIEnv* env, const std::string& bytes);
+
+// Modified UTF-8 as NewJavaString hands it to the JVM.
+bool IsModifiedUtf8(const char* text, size_t length);
+std::string ToModifiedUtf8(const char* text, size_t length);
+
+void LogUnexpected(const char* method, const char* what);
+
+// Runs the body of a native method; an exception that escapes it becomes one
+// level-1 line and the method's fallback value.
+template <typename R, typename Body>
+R Guard(const char* method, R fallback, Body&& body) noexcept {
+    try {
+        return body();
+    } catch (const std::exception& e) {
+        LogUnexpected(method, e.what());
+    } catch (...) {
+        LogUnexpected(method, "unknown exception");
+    }
+    return fallback;
+}
+
+template <typename Body>
+void GuardVoid(const char* method, Body&& body) noexcept {
+    try {
+        body();
+    } catch (const std::exception& e) {
+        LogUnexpected(method, e.what());
+    } catch (...) {
+        LogUnexpected(method, "unknown exception");
+    }
+}
+
+// The same for methods returning a Java string: the fallback is made as a Java
+// string after the failure, unless a Java exception is already pending.
+template <typename Body>
+jstring GuardString(JNIEnv* env, const char* method, const char* fallback, Body&& body) noexcept {
+    try {
+        return body();
+    } catch (const std::exception& e) {
+        LogUnexpected(method, e.what());
+    } catch (...) {
+        LogUnexpected(method, "unknown exception");
+    }
+    try {
+        return env->ExceptionCheck() ? nullptr : NewJavaString(env, fallback);
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+}  // namespace Bridge

@@ -1,0 +1,112 @@
+#pragma once
+
+// The process-wide engine proxy: loads the engine library, resolves its entry
+// points by name and forwards every engine call with its trace lines and its
+// fallback when the entry is missing.
+
+#include <atomic>
+#include <mutex>
+#include <string>
+
+#include "engine/EntryPoints.h"
+#include "engine/KoTypes.h"
+
+class VorlanApi {
+public:
+    typedef AggregateCallback_C AggregateCallback;
+
+    static VorlanApi* GetInstance();
+    // Deletes the instance, so that the next GetInstance builds a fresh,
+    // unloaded one. The library handle is not closed.
+    static void Destroy();
+
+    virtual ~VorlanApi();
+
+    // Empty when the engine is loaded (now or before), else the failure text.
+    std::string InitVorlanApi(const char* libraryPath);
+    virtual bool LoadProcAddress(void*& entry, const char* name);
+    void SetAggregateCallback(AggregateCallback callback);
+
+    // Forwarding methods: trace, call, trace the result; the fallback when the
+    // entry point is missing.
+    int InitDeployment();
+    void SetBindKey(const char* bindKey);
+    int InitApi(const char* bindKey);
+    void ShutdownApi();
+    void ShutdownApp();
+    void ClearCachedObjects();
+    const char* GetInstallPath();
+    const char* GetUserPath();
+    const char* GetInstallConfigPath();
+    const char* GetInstallBinaryPath();
+    const char* GetUserAppConfigPath();
+    const char* GetUserConfigPath();
+    KoLanguage_C GetCurrentLanguage();
+    void SetCurrentLanguage(KoLanguage_C language);
+    void SetWorkspacePath(const char* path);
+    const char* GetWorkSpacePath();
+    KoLogLevel_C GetLogLevel();
+    void SetLogLevel(KoLogLevel_C level);
+    const char* GetVersionNumber();
+    const char* GetTivraHelpFile(bool html);
+    const char* GetTivraContextHelp(KoHelpContext_C context);
+    const char* GetComponents();
+    const char* GetComponentMessages(const char* name, const char* version);
+    int CreateProject(const char* location, const char* name, const char* acfFile, const char* rcfFile,
+                      const char* cctFile);
+    int AddCCT(const char* cctFilePath);
+    int SetActiveCCT(KoSourceLanguage_C lang, const char* cctFileName);
+    bool IsTivraProject(const char* location, const char* name);
+    int InitProjectMngr(const char* bindKey, const char* location, const char* name);
+    int RemoveFile(const char* filePath);
+    int AddFile(KoSourceLanguage_C language, const char* file, unsigned int definesCount, char** defines,
+                unsigned int includesCount, char** includes);
+    int InitResults(const char* bindKey, const char* location, const char* name);
+    void Aggregate();
+    bool HasResults(const char* sourceFile);
+    bool HasUpToDateResults(const char* sourceFile);
+
+    // Release methods: hand the address of the caller's pointer to the engine.
+    int FreeKoFile(KoFile_C** file);
+    int FreeStrings(KoStrings_C** list);
+    int FreeDiagnostics(KoDiagnosticArray_C** diagnostics);
+    int FreeFilePaths(KoFilePathArray_C** paths);
+    int FreeRuleGroups(KoRuleGroupArray_C** groups);
+    int FreeMessageRuleMap(KoMessageRuleMap_C** map);
+    int FreeTrees(KoTrees_C** trees);
+    void FreeLanguages(KoLanguages_C** languages);
+
+    // Fetch methods: fetch a record, turn it into text, release it.
+    std::string GetDiagnostics(const char* filePath, KoMessageArray_C* messages, KoRuleArray_C* rules,
+                               KoSuppressionState_C mask);
+    std::string GetRuleGroups();
+    std::string GetMessageRuleMap();
+    std::string GetTrees(bool flag, unsigned int count, char** list);
+    std::string GetKoFile(const char* filePath);
+    std::string GetFiles();
+    std::string GetMappedFileExtensions();
+    int GetIncludeFiles();
+    std::string GetCMAProjectList();
+    std::string GetReportTools();
+    std::string GetAvailableLanguages();
+
+protected:
+    VorlanApi();
+
+private:
+    VorlanApi(const VorlanApi&) = delete;
+    VorlanApi& operator=(const VorlanApi&) = delete;
+
+    void* m_hLibrary = nullptr;
+    AggregateCallback m_pfAggregateCallback = nullptr;
+
+    // One member per entry point, in table order; null until resolved.
+#define VORLAN_ENTRY_MEMBER(name, result, params) VorlanEntry::name m_pf_##name = nullptr;
+    VORLAN_ENTRY_POINTS(VORLAN_ENTRY_MEMBER)
+#undef VORLAN_ENTRY_MEMBER
+
+    static std::atomic<VorlanApi*> s_pInstance;
+    // Serialises instance creation and loading, so concurrent first calls
+    // create one instance and load the library once.
+    static std::mutex s_initLock;
+};

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <atomic>
+#include <cstdarg>
+#include <mutex>
+#include <string>
+
+namespace Utils {
+
+// The bridge's own trace and error log. Level 1 is for errors, level 2 for
+// traces; a line is written when its level is at most the threshold. Lines go
+// to standard output, or are appended to the log file when its name has more
+// than two characters. Nothing is added to the caller's text.
+class Logger {
+public:
+    // Read first and lock-free by every Log call, so a disabled line costs one
+    // comparison.
+    static std::atomic<int> g_nLogLevel;
+
+    static void Log(int level, const char* format, ...)
+#if defined(__GNUC__)
+        __attribute__((format(printf, 2, 3)))
+#endif
+        ;
+
+    static void SetLogLevel(int level);
+    static void SetLogFile(const char* path);
+
+    static bool IsEnabled(int level) { return level <= g_nLogLevel.load(std::memory_order_relaxed); }
+
+    // The stored file name (a copy, taken under the logger's lock).
+    static std::string LogFile();
+
+private:
+    static void Write(const char* format, va_list args);
+
+    // Guarded by s_fileLock, so that SetLogFile racing Log cannot tear it; the
+    // same lock keeps lines from different threads whole.
+    static std::string g_szLogFile;
+    static std::mutex s_fileLock;
+};
+
+}  // namespace Utils

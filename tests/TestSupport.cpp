@@ -1,0 +1,127 @@
+#include "tests/TestSupport.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "engine/Platform.h"
+#include "log/Logger.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#endif
+
+namespace {
+
+std::string programDirectory() {
+#ifdef _WIN32
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string full(path, n);
+    return full.substr(0, full.find_last_of("\\/"));
+#else
+    char path[PATH_MAX];
+    ssize_t n = readlink("/proc/self/exe", path, sizeof path);
+    std::string full(path, n > 0 ? static_cast<size_t>(n) : 0);
+    return full.substr(0, full.find_last_of('/'));
+#endif
+}
+
+}  // namespace
+
+std::string TestLibrary(const std::string& base) {
+#ifdef _WIN32
+    return programDirectory() + "\\" + base + ".dll";
+#else
+    return programDirectory() + "/lib" + base + ".so";
+#endif
+}
+
+std::string FullEngine() { return TestLibrary("Vorlan"); }
+std::string PartialEngine() { return TestLibrary("VorlanPartial"); }
+
+EngineDoubleControl* EngineControl(const std::string& path) {
+    void* library = Platform::OpenLibrary(path.c_str());
+    if (library == nullptr) return nullptr;
+    auto control = reinterpret_cast<EngineDoubleControl* (*)()>(Platform::FindSymbol(library, "engineDoubleControl"));
+    return control != nullptr ? control() : nullptr;
+}
+
+std::string TestDirectory() {
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string("vorlan-test-") + info->test_suite_name() + "-" + info->name();
+    for (char& c : name)
+        if (c == '/') c = '_';
+#ifdef _WIN32
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    std::string dir = std::string(temp) + name;
+    CreateDirectoryA(dir.c_str(), nullptr);
+    return dir;
+#else
+    std::string dir = ::testing::TempDir() + name;
+    mkdir(dir.c_str(), 0755);
+    return dir;
+#endif
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string ReadLogFile(const std::string& path) {
+    std::string text = ReadFile(path);
+#ifdef _WIN32
+    std::string lf;
+    lf.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) lf.push_back(text[i]);
+    text.swap(lf);
+#endif
+    return text;
+}
+
+void WriteFile(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+}
+
+OutputCapture::OutputCapture(int level) : m_capturing(true) {
+    Utils::Logger::SetLogLevel(level);
+    std::fflush(stdout);
+    ::testing::internal::CaptureStdout();
+}
+
+OutputCapture::~OutputCapture() {
+    if (m_capturing) take();
+}
+
+std::string OutputCapture::take() {
+    std::fflush(stdout);
+    m_capturing = false;
+    return ::testing::internal::GetCapturedStdout();
+}
+
+void BridgeTest::TearDown() {
+    EXPECT_EQ(jni.outstandingUtfChars(), 0) << "GetStringUTFChars without its release";
+    if (!expectException) {
+        EXPECT_FALSE(jni.exceptionPending()) << "a Java exception is pending";
+    }
+    EXPECT_TRUE(jni.invalidStrings().empty()) << "NewStringUTF received text that is not modified UTF-8";
+}
+
+EngineDoubleControl* BridgeTest::LoadEngine(const std::string& path) {
+    jstring answer = JNI(initJniBridge)(jni.env(), jni.self(), jni.str(path));
+    EXPECT_EQ(jni.text(answer), "OK");
+    EngineDoubleControl* control = EngineControl(path);
+    EXPECT_NE(control, nullptr);
+    return control;
+}
