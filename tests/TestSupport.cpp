@@ -10,6 +10,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -51,6 +52,40 @@ EngineDoubleControl* EngineControl(const std::string& path) {
     auto control = reinterpret_cast<EngineDoubleControl* (*)()>(Platform::FindSymbol(library, "engineDoubleControl"));
     return control != nullptr ? control() : nullptr;
 }
+
+#ifdef _WIN32
+namespace {
+DWORD WINAPI runWork(LPVOID work) {
+    (*static_cast<const std::function<void()>*>(work))();
+    return 0;
+}
+}  // namespace
+
+void RunOnSmallStack(const std::function<void()>& work, size_t stackBytes) {
+    HANDLE thread = CreateThread(nullptr, stackBytes, &runWork, const_cast<std::function<void()>*>(&work),
+                                 STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    ASSERT_NE(thread, nullptr);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+}
+#else
+namespace {
+void* runWork(void* work) {
+    (*static_cast<const std::function<void()>*>(work))();
+    return nullptr;
+}
+}  // namespace
+
+void RunOnSmallStack(const std::function<void()>& work, size_t stackBytes) {
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    ASSERT_EQ(pthread_attr_setstacksize(&attributes, stackBytes), 0);
+    pthread_t thread;
+    ASSERT_EQ(pthread_create(&thread, &attributes, &runWork, const_cast<std::function<void()>*>(&work)), 0);
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attributes);
+}
+#endif
 
 std::string TestDirectory() {
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();

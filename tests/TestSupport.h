@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "com_vorlanworks_bridge_caller_VorlanBridge.h"
@@ -31,6 +32,10 @@ std::string ReadFile(const std::string& path);
 // the text back with LF on both.
 std::string ReadLogFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& text);
+
+// Runs `work` on a new thread with a stack of `stackBytes` and waits for it:
+// deep record trees must serialise there without overflowing it.
+void RunOnSmallStack(const std::function<void()>& work, size_t stackBytes = 256 * 1024);
 
 // Sets the log threshold and collects what is written to standard output
 // (where the log goes while no log file is set) until take().
