@@ -28,6 +28,7 @@ std::string showList(unsigned int count, char** items) {
 
 template <typename... Args>
 void record(const char* name, const Args&... args) {
+    if (!control().recording) return;
     std::string line = std::string(name) + "(";
     size_t index = 0;
     for (const std::string* arg : {static_cast<const std::string*>(nullptr), &args...}) {

@@ -57,6 +57,8 @@ struct EngineDoubleControl {
     KoLanguages_C* languages = nullptr;
     void* includedFiles = nullptr;
 
+    // False: calls are not recorded (benchmarks time the bridge, not the log).
+    bool recording = true;
     // What the engine saw: one line per call, "name(arg, arg)", and the
     // address each fetch entry filled.
     std::vector<std::string> calls;

@@ -1,0 +1,74 @@
+// The JNI helpers: modified UTF-8 for every Java string, the exception guard,
+// byte arrays.
+
+#include <stdexcept>
+#include <string>
+
+#include "bridge/JniSupport.h"
+#include "tests/TestSupport.h"
+
+using Bridge::IsModifiedUtf8;
+using Bridge::ToModifiedUtf8;
+
+namespace {
+std::string Convert(const std::string& s) { return ToModifiedUtf8(s.data(), s.size()); }
+const std::string kReplacement = "\xef\xbf\xbd";
+}  // namespace
+
+TEST(ModifiedUtf8, ValidTextPassesByteForByte) {
+    for (const std::string& text : {std::string("plain ascii"), std::string("\xc3\xa9\xe4\xb8\xad"),
+                                    std::string("\xc0\x80"),               // encoded NUL
+                                    std::string("\xed\xa0\xbd\xed\xb8\x80"),  // a surrogate pair
+                                    std::string("\xed\xa0\x80"),           // a lone surrogate: Java holds it
+                                    std::string("\xef\xbf\xbf")}) {
+        EXPECT_TRUE(IsModifiedUtf8(text.data(), text.size())) << text;
+        EXPECT_EQ(Convert(text), text);
+        EXPECT_TRUE(IsValidModifiedUtf8(Convert(text)));
+    }
+}
+
+TEST(ModifiedUtf8, FourByteSequencesBecomeSurrogatePairs) {
+    EXPECT_EQ(Convert("a\xf0\x9f\x98\x80z"), "a\xed\xa0\xbd\xed\xb8\x80z");     // U+1F600
+    EXPECT_EQ(Convert("\xf0\x90\x80\x80"), "\xed\xa0\x80\xed\xb0\x80");         // U+10000
+    EXPECT_EQ(Convert("\xf4\x8f\xbf\xbf"), "\xed\xaf\xbf\xed\xbf\xbf");         // U+10FFFF
+}
+
+TEST(ModifiedUtf8, InvalidBytesBecomeReplacementCharacters) {
+    EXPECT_EQ(Convert("\xff"), kReplacement);
+    EXPECT_EQ(Convert("a\x80z"), "a" + kReplacement + "z");                     // stray continuation
+    EXPECT_EQ(Convert("\xc3"), kReplacement);                                   // cut short at the end
+    EXPECT_EQ(Convert("\xe4\xb8"), kReplacement + kReplacement);
+    EXPECT_EQ(Convert("\xc1\xbf"), kReplacement + kReplacement);                // overlong
+    EXPECT_EQ(Convert("\xe0\x80\xaf"), kReplacement + kReplacement + kReplacement);
+    EXPECT_EQ(Convert("\xf4\x90\x80\x80"), kReplacement + kReplacement + kReplacement + kReplacement);
+    EXPECT_EQ(Convert("\xf0\x9f\x98"), kReplacement + kReplacement + kReplacement);
+    for (int byte = 1; byte < 256; ++byte) {
+        const std::string text = "x" + std::string(1, static_cast<char>(byte)) + "\xe4\xb8\xad";
+        EXPECT_TRUE(IsValidModifiedUtf8(Convert(text))) << byte;
+    }
+}
+
+TEST(JniGuard, AnEscapingExceptionBecomesOneErrorLineAndTheFallback) {
+    OutputCapture out(1);
+    EXPECT_EQ(Bridge::Guard<long>("someMethod", -1L, []() -> long { throw std::runtime_error("boom"); }), -1L);
+    Bridge::GuardVoid("voidMethod", [] { throw 42; });
+    EXPECT_EQ(out.take(),
+              "\nsomeMethod: unexpected failure: boom\n\nvoidMethod: unexpected failure: unknown exception\n");
+}
+
+class JniResults : public BridgeTest {};
+
+TEST_F(JniResults, GuardedStringMethodsReturnTheirFallbackText) {
+    OutputCapture out(0);
+    jstring s = Bridge::GuardString(jni.env(), "getX", "null", []() -> jstring { throw std::bad_alloc(); });
+    EXPECT_EQ(jni.text(s), "null");
+}
+
+TEST_F(JniResults, ByteArraysCarryTheExactBytes) {
+    const std::string bytes("a\0\xff<", 4);
+    EXPECT_EQ(jni.bytes(Bridge::NewJavaBytes(jni.env(), bytes)), bytes);
+    EXPECT_EQ(jni.bytes(Bridge::NewJavaBytes(jni.env(), "")), "");
+    jni.failNewByteArray = true;
+    expectException = true;
+    EXPECT_EQ(Bridge::NewJavaBytes(jni.env(), bytes), nullptr);
+}
