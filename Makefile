@@ -7,7 +7,7 @@ JAVA ?= java
 LINUX := build/linux
 WINDOWS := build/windows
 
-.PHONY: all bootstrap wine-up build build-linux build-windows test test-linux test-windows demo bench clean
+.PHONY: all bootstrap wine-up test-asan build build-linux build-windows test test-linux test-windows demo bench clean
 
 all: build
 
@@ -19,6 +19,14 @@ build: build-linux build-windows
 build-linux: bootstrap
 	cmake --preset linux
 	cmake --build $(LINUX) -j $(JOBS)
+
+# The Linux tests again under AddressSanitizer and UndefinedBehaviorSanitizer:
+# any finding ends its test program with a failure.
+test-asan: bootstrap
+	cmake --preset asan
+	cmake --build build/asan -j $(JOBS) --target vorlan_tests
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --test-dir build/asan -j $(JOBS) --output-on-failure
 
 # One persistent wine server for the build (test discovery runs the programs)
 # and the tests: each program then starts in a fraction of a second. Wine's
@@ -32,7 +40,7 @@ build-windows: bootstrap wine-up
 	cmake --preset windows
 	cmake --build $(WINDOWS) -j $(JOBS)
 
-test: test-linux test-windows
+test: test-linux test-asan test-windows
 
 test-linux: build-linux
 	ctest --test-dir $(LINUX) -j $(JOBS) --output-on-failure
