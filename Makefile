@@ -7,7 +7,7 @@ JAVA ?= java
 LINUX := build/linux
 WINDOWS := build/windows
 
-.PHONY: all bootstrap wine-up test-asan build build-linux build-windows test test-linux test-windows demo bench clean
+.PHONY: all bootstrap wine-up test-asan build-fuzz fuzz test-fuzz build build-linux build-windows test test-linux test-windows demo bench clean
 
 all: build
 
@@ -28,6 +28,18 @@ test-asan: bootstrap
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir build/asan -j $(JOBS) --output-on-failure
 
+# libFuzzer targets: `make fuzz` runs each for FUZZ_SECONDS, `make test` briefly.
+FUZZ_SECONDS ?= 60
+build-fuzz: bootstrap
+	cmake --preset fuzz
+	cmake --build build/fuzz -j $(JOBS) --target fuzz_targets
+
+fuzz: build-fuzz
+	scripts/run-fuzz build/fuzz $(FUZZ_SECONDS)
+
+test-fuzz: build-fuzz
+	scripts/run-fuzz build/fuzz 5
+
 # One persistent wine server for the build (test discovery runs the programs)
 # and the tests: each program then starts in a fraction of a second. Wine's
 # own services start with the first program and keep its output open, so they
@@ -40,7 +52,7 @@ build-windows: bootstrap wine-up
 	cmake --preset windows
 	cmake --build $(WINDOWS) -j $(JOBS)
 
-test: test-linux test-asan test-windows
+test: test-linux test-asan test-fuzz test-windows
 
 test-linux: build-linux
 	ctest --test-dir $(LINUX) -j $(JOBS) --output-on-failure
