@@ -142,3 +142,18 @@ TEST(MessageRuleMapXml, NullTextsInAMappingAreEmptyOrLeftOut) {
     EXPECT_EQ(Utils::SerializeMessageMapping(r.mapping(nullptr, {nullptr, "U1", nullptr})),
               "<UMID></UMID><UniqueRuleId>U1</UniqueRuleId>");
 }
+
+TEST(RulesXml, DocumentsAreWrittenIntoOneBlockOfTheirSize) {
+    RuleRecords r;
+    RuleStruct* child = r.rule({"c", nullptr, "G", "<&>'\"", "u"}, 0, {"x", nullptr});
+    KoRuleGroupArray_C* groups = r.groups({r.group("g", {r.rule("R", 1, {"C"}, {child, nullptr})}), nullptr});
+    const std::string rules = Utils::SerializeRuleGroups(groups);
+    EXPECT_EQ(rules.capacity(), rules.size());
+    const std::string map = Utils::SerializeMessageRuleMap(r.map({r.mapping("M", {"U", nullptr}), nullptr}));
+    EXPECT_EQ(map.capacity(), map.size());
+
+    // Appending keeps what the buffer holds.
+    std::string out = "prefix";
+    for (int i = 0; i < 3; ++i) Utils::AppendRule(out, child);
+    EXPECT_EQ(out, "prefix" + Utils::SerializeRule(child) + Utils::SerializeRule(child) + Utils::SerializeRule(child));
+}
