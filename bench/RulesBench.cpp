@@ -58,17 +58,16 @@ struct RuleSet {
     size_t ruleCount = 0;
 
     RuleSet() {
-        const char* categories[] = {"Required", "Advisory", "Mandatory", "Readability", "Portability", "Safety"};
+        const char* categories[] = {"Style", "Naming", "Correctness", "Performance", "Portability", "Security"};
         int serial = 0;
         auto makeRule = [&](const std::string& group, const std::vector<RuleStruct*>& children) {
             const int n = serial++;
             const std::string id = Numbered("R-", n);
             const std::string help = "help/rules/" + group + "/" + id + ".html";
             // Some texts need escaping, as real rule texts do.
-            const std::string text = n % 4 == 0 ? "The value of an expression shall be the same under all orders "
-                                                  "of evaluation & side effects (" + id + ")"
-                                                : "A <" + id + "> declaration shall not hide an identifier "
-                                                  "declared in an outer scope";
+            std::string text = "Check <" + id + ">: a local name should not reuse the name of an enclosing scope";
+            if (n % 4 == 0)
+                text = "Keep conditions free of assignments & calls that change state, so they read as questions";
             const std::string uid = Numbered("UID-00000000-", n);
             ++ruleCount;
             return records.rule({id.c_str(), help.c_str(), group.c_str(), text.c_str(), uid.c_str()}, n % 5 != 0,
@@ -107,7 +106,7 @@ RuleSet& Data() {
 
 // Loads the engine through initJniBridge once and scripts its two records.
 EngineDoubleControl* Engine() {
-    static EngineDoubleControl* engine = [] () -> EngineDoubleControl* {
+    static EngineDoubleControl* engine = []() -> EngineDoubleControl* {
         const std::string path = EnginePath();
         FakeJni jni;
         Java_com_vorlanworks_bridge_caller_VorlanBridge_initJniBridge(jni.env(), jni.self(), jni.str(path));

@@ -23,7 +23,6 @@ JNIEXPORT jbyteArray JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_get
     return FetchBytes(env, "getRuleGroups", &VorlanApi::GetRuleGroups);
 }
 
-JNIEXPORT jbyteArray JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_getMessageRuleMap(JNIEnv* env,
-                                                                                               jobject) {
+JNIEXPORT jbyteArray JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_getMessageRuleMap(JNIEnv* env, jobject) {
     return FetchBytes(env, "getMessageRuleMap", &VorlanApi::GetMessageRuleMap);
 }

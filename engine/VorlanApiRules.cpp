@@ -28,8 +28,7 @@ std::string SerializeAndRelease(Record*& record, Serialize serialize, Release re
 }  // namespace
 
 std::string VorlanApi::GetRuleGroups() {
-    if (!Forwarding::Enter(VORLAN_METHOD("GetRuleGroups"), VORLAN_MISSING_ENTRY("GetRuleGroups"),
-                           m_pf_getRuleGroups))
+    if (!Forwarding::Enter(VORLAN_METHOD("GetRuleGroups"), VORLAN_MISSING_ENTRY("GetRuleGroups"), m_pf_getRuleGroups))
         return std::string();
     std::string text;
     KoRuleGroupArray_C* groups = nullptr;

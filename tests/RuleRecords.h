@@ -69,8 +69,7 @@ public:
     RuleStruct* rule(const std::string& id, uint8_t isActive = 1, const std::vector<const char*>& categoryNames = {},
                      const std::vector<RuleStruct*>& children = {}) {
         const std::string help = "h" + id, ruleText = "t" + id, uid = "U" + id;
-        return rule({id.c_str(), help.c_str(), "G", ruleText.c_str(), uid.c_str()}, isActive, categoryNames,
-                    children);
+        return rule({id.c_str(), help.c_str(), "G", ruleText.c_str(), uid.c_str()}, isActive, categoryNames, children);
     }
 
     RuleGroupStruct* group(const char* name, const std::vector<RuleStruct*>& items) {
@@ -80,9 +79,7 @@ public:
         return g;
     }
 
-    KoRuleGroupArray_C* groups(const std::vector<RuleGroupStruct*>& items) {
-        return array<KoRuleGroupArray_C>(items);
-    }
+    KoRuleGroupArray_C* groups(const std::vector<RuleGroupStruct*>& items) { return array<KoRuleGroupArray_C>(items); }
 
     // A mapping whose block ends right after its rule identifiers.
     KoMessageMapping_C* mapping(const char* messageId, const std::vector<const char*>& ruleIds) {
@@ -93,9 +90,7 @@ public:
         return m;
     }
 
-    KoMessageRuleMap_C* map(const std::vector<KoMessageMapping_C*>& items) {
-        return array<KoMessageRuleMap_C>(items);
-    }
+    KoMessageRuleMap_C* map(const std::vector<KoMessageMapping_C*>& items) { return array<KoMessageRuleMap_C>(items); }
 
 private:
     // Zeroed and 8-byte aligned; records get exactly their size, so a memory

@@ -60,8 +60,8 @@ TEST(RuleXml, OnlyTheRuleTextIsEscaped) {
     RuleStruct* rule = r.rule({markup, markup, markup, markup, markup}, 1, {markup});
     const std::string raw = markup;
     EXPECT_EQ(Utils::SerializeRuleGroupIndividualy(r.group(markup, {rule})),
-              "<RuleGroupName>" + raw + "</RuleGroupName><Rule><RuleId>" + raw + "</RuleId><IsActive>1</IsActive><HFL>" +
-                  raw + "</HFL><RuleGroupStr>" + raw +
+              "<RuleGroupName>" + raw + "</RuleGroupName><Rule><RuleId>" + raw +
+                  "</RuleId><IsActive>1</IsActive><HFL>" + raw + "</HFL><RuleGroupStr>" + raw +
                   "</RuleGroupStr><RuleText>&lt;a href=&apos;x&apos;&gt;&quot;&amp;&quot;&lt;/a&gt;</RuleText>"
                   "<RuleUID>" +
                   raw + "</RuleUID><RuleCategory>" + raw + "</RuleCategory></Rule>");
@@ -116,13 +116,16 @@ TEST(MessageRuleMapXml, MappingToTwoRules) {
               "<UniqueRuleId>U2</UniqueRuleId></KoMessageRuleMapEntry></KoMessageRuleMapping>");
 }
 
-TEST(MessageRuleMapXml, NullAndEmptyMaps) {
+TEST(MessageRuleMapXml, NullAndEmptyMapsAndMappings) {
     RuleRecords r;
     EXPECT_EQ(Utils::SerializeMessageRuleMap(nullptr), "");
     EXPECT_EQ(Utils::SerializeMessageRuleMapIndividual(nullptr), "");
     EXPECT_EQ(Utils::SerializeMessageMapping(nullptr), "");
     EXPECT_EQ(Utils::SerializeMessageRuleMap(r.map({})), "<KoMessageRuleMapping></KoMessageRuleMapping>");
     EXPECT_EQ(Utils::SerializeMessageRuleMapIndividual(r.map({})), "");
+    // Inside a mapping a null text is empty and a null rule identifier left out.
+    EXPECT_EQ(Utils::SerializeMessageMapping(r.mapping(nullptr, {nullptr, "U1", nullptr})),
+              "<UMID></UMID><UniqueRuleId>U1</UniqueRuleId>");
 }
 
 TEST(MessageRuleMapXml, NullMappingKeepsItsPlaceAsAnEmptyEntry) {
@@ -135,12 +138,6 @@ TEST(MessageRuleMapXml, NullMappingKeepsItsPlaceAsAnEmptyEntry) {
         "<UMID>M2</UMID><UniqueRuleId>U</UniqueRuleId></KoMessageRuleMapEntry>";
     EXPECT_EQ(Utils::SerializeMessageRuleMapIndividual(map), entries);
     EXPECT_EQ(Utils::SerializeMessageRuleMap(map), "<KoMessageRuleMapping>" + entries + "</KoMessageRuleMapping>");
-}
-
-TEST(MessageRuleMapXml, NullTextsInAMappingAreEmptyOrLeftOut) {
-    RuleRecords r;
-    EXPECT_EQ(Utils::SerializeMessageMapping(r.mapping(nullptr, {nullptr, "U1", nullptr})),
-              "<UMID></UMID><UniqueRuleId>U1</UniqueRuleId>");
 }
 
 TEST(RulesXml, DocumentsAreWrittenIntoOneBlockOfTheirSize) {

@@ -34,15 +34,14 @@ struct Measure {
     }
     void SafeNode(const std::string& tag, const char* text) {
         bytes += 2 * tag.size() + 5;
-        for (const char* p = text; p != nullptr && *p != '\0'; ++p) {
-            switch (*p) {
-                case '&': bytes += 5; break;
-                case '<':
-                case '>': bytes += 4; break;
-                case '\'':
-                case '"': bytes += 6; break;
-                default: bytes += 1;
-            }
+        if (text == nullptr) return;
+        // Jumps from one markup character to the next; each grows into its entity.
+        for (const char* p = text;; ++p) {
+            const size_t run = std::strcspn(p, "&<>'\"");
+            bytes += run;
+            p += run;
+            if (*p == '\0') break;
+            bytes += *p == '&' ? 5 : (*p == '<' || *p == '>') ? 4 : 6;
         }
     }
 };
