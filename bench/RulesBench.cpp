@@ -1,0 +1,189 @@
+// getRuleGroups and getMessageRuleMap end to end: exported JNI function, proxy,
+// scripted engine, XML writer, release, Java byte[] (fake JNIEnv). Also the
+// writers alone, to show what the rest of the road costs.
+//
+// Data of a realistic size: 20 groups of 100 rules each (75 top-level rules,
+// every third with one child rule), three categories per rule; a map of 10,000 messages mapped to
+// one to three rules each.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "com_vorlanworks_bridge_caller_VorlanBridge.h"
+#include "engine/Platform.h"
+#include "tests/FakeJni.h"
+#include "tests/RuleRecords.h"
+#include "tests/engine-double/EngineDouble.h"
+#include "xml/RulesXml.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+
+#include <climits>
+#endif
+
+namespace {
+
+// The scripted engine is built next to this program.
+std::string EnginePath() {
+#ifdef _WIN32
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string full(path, n);
+    return full.substr(0, full.find_last_of("\\/")) + "\\Vorlan.dll";
+#else
+    char path[PATH_MAX];
+    ssize_t n = readlink("/proc/self/exe", path, sizeof path);
+    std::string full(path, n > 0 ? static_cast<size_t>(n) : 0);
+    return full.substr(0, full.find_last_of('/')) + "/libVorlan.so";
+#endif
+}
+
+std::string Numbered(const char* prefix, int number) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%s%05d", prefix, number);
+    return text;
+}
+
+struct RuleSet {
+    RuleRecords records;
+    KoRuleGroupArray_C* groups = nullptr;
+    KoMessageRuleMap_C* map = nullptr;
+    size_t ruleCount = 0;
+
+    RuleSet() {
+        const char* categories[] = {"Style", "Naming", "Correctness", "Performance", "Portability", "Security"};
+        int serial = 0;
+        auto makeRule = [&](const std::string& group, const std::vector<RuleStruct*>& children) {
+            const int n = serial++;
+            const std::string id = Numbered("R-", n);
+            const std::string help = "help/rules/" + group + "/" + id + ".html";
+            // Some texts need escaping, as real rule texts do.
+            std::string text = "Check <" + id + ">: a local name should not reuse the name of an enclosing scope";
+            if (n % 4 == 0)
+                text = "Keep conditions free of assignments & calls that change state, so they read as questions";
+            const std::string uid = Numbered("UID-00000000-", n);
+            ++ruleCount;
+            return records.rule({id.c_str(), help.c_str(), group.c_str(), text.c_str(), uid.c_str()}, n % 5 != 0,
+                                {categories[n % 6], categories[(n + 1) % 6], categories[(n + 3) % 6]}, children);
+        };
+        std::vector<RuleGroupStruct*> groupList;
+        for (int g = 0; g < 20; ++g) {
+            const std::string name = Numbered("Group ", g);
+            std::vector<RuleStruct*> rules;
+            for (int r = 0; r < 75; ++r) {
+                std::vector<RuleStruct*> children;
+                if (r % 3 == 0) children = {makeRule(name, {})};
+                rules.push_back(makeRule(name, children));
+            }
+            groupList.push_back(records.group(name.c_str(), rules));
+        }
+        groups = records.groups(groupList);
+
+        std::vector<KoMessageMapping_C*> mappings;
+        for (int m = 0; m < 10000; ++m) {
+            const std::string message = Numbered("MSG-", m);
+            std::vector<std::string> ids;
+            for (int k = 0; k <= m % 3; ++k) ids.push_back(Numbered("UID-00000000-", (m * 7 + k * 131) % 2000));
+            std::vector<const char*> pointers;
+            for (const std::string& id : ids) pointers.push_back(id.c_str());
+            mappings.push_back(records.mapping(message.c_str(), pointers));
+        }
+        map = records.map(mappings);
+    }
+};
+
+RuleSet& Data() {
+    static RuleSet data;
+    return data;
+}
+
+// Loads the engine through initJniBridge once and scripts its two records.
+EngineDoubleControl* Engine() {
+    static EngineDoubleControl* engine = []() -> EngineDoubleControl* {
+        const std::string path = EnginePath();
+        FakeJni jni;
+        Java_com_vorlanworks_bridge_caller_VorlanBridge_initJniBridge(jni.env(), jni.self(), jni.str(path));
+        void* library = Platform::OpenLibrary(path.c_str());
+        if (library == nullptr) return nullptr;
+        auto control =
+            reinterpret_cast<EngineDoubleControl* (*)()>(Platform::FindSymbol(library, "engineDoubleControl"));
+        if (control == nullptr) return nullptr;
+        EngineDoubleControl* c = control();
+        c->ruleGroups = Data().groups;
+        c->messageRuleMap = Data().map;
+        return c;
+    }();
+    return engine;
+}
+
+template <jbyteArray (*Fetch)(JNIEnv*, jobject)>
+void EndToEnd(benchmark::State& state) {
+    EngineDoubleControl* engine = Engine();
+    if (engine == nullptr) {
+        state.SkipWithError("engine double not found next to the program");
+        return;
+    }
+    size_t bytes = 0;
+    std::unique_ptr<FakeJni> jni;
+    for (auto _ : state) {
+        // The fake JVM keeps every array it made: a fresh one per call, untimed.
+        state.PauseTiming();
+        jni.reset(new FakeJni);
+        engine->calls.clear();
+        engine->releases.clear();
+        state.ResumeTiming();
+        jbyteArray array = Fetch(jni->env(), jni->self());
+        benchmark::DoNotOptimize(array);
+        if (array == nullptr) {
+            state.SkipWithError("no array");
+            break;
+        }
+        if (bytes == 0) bytes = jni->bytes(array).size();
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
+    state.counters["xml_bytes"] = static_cast<double>(bytes);
+}
+
+void BM_GetRuleGroups_EndToEnd(benchmark::State& state) {
+    EndToEnd<Java_com_vorlanworks_bridge_caller_VorlanBridge_getRuleGroups>(state);
+    state.counters["rules"] = static_cast<double>(Data().ruleCount);
+}
+
+void BM_GetMessageRuleMap_EndToEnd(benchmark::State& state) {
+    EndToEnd<Java_com_vorlanworks_bridge_caller_VorlanBridge_getMessageRuleMap>(state);
+    state.counters["mappings"] = static_cast<double>(Data().map->count);
+}
+
+void BM_SerializeRuleGroups(benchmark::State& state) {
+    size_t bytes = 0;
+    for (auto _ : state) {
+        std::string xml = Utils::SerializeRuleGroups(Data().groups);
+        bytes = xml.size();
+        benchmark::DoNotOptimize(xml.data());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
+}
+
+void BM_SerializeMessageRuleMap(benchmark::State& state) {
+    size_t bytes = 0;
+    for (auto _ : state) {
+        std::string xml = Utils::SerializeMessageRuleMap(Data().map);
+        bytes = xml.size();
+        benchmark::DoNotOptimize(xml.data());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
+}
+
+}  // namespace
+
+BENCHMARK(BM_GetRuleGroups_EndToEnd)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_GetMessageRuleMap_EndToEnd)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SerializeRuleGroups)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SerializeMessageRuleMap)->Unit(benchmark::kMicrosecond);
