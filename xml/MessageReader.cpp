@@ -38,13 +38,33 @@ const ReaderTags& Tags() {
     return tags;
 }
 
+// Position of `needle` in `text` at or after `from`, or npos. The tags are a few
+// bytes long and every candidate starts with "<", which is frequent in XML: an
+// inline comparison behind memchr is much cheaper than a memcmp call per "<".
+size_t findTag(std::string_view text, std::string_view needle, size_t from = 0) {
+    const size_t length = needle.size();
+    if (length == 0) return from <= text.size() ? from : npos;
+    if (from >= text.size() || text.size() - from < length) return npos;
+    const char* const begin = text.data();
+    const char* const last = begin + (text.size() - length);  // last possible start
+    const char first = needle[0];
+    for (const char* at = begin + from; at <= last; ++at) {
+        at = static_cast<const char*>(std::memchr(at, first, static_cast<size_t>(last - at) + 1));
+        if (at == nullptr) return npos;
+        size_t i = 1;
+        while (i < length && at[i] == needle[i]) ++i;
+        if (i == length) return static_cast<size_t>(at - begin);
+    }
+    return npos;
+}
+
 // The closing tag is looked for behind the opening one, so a stray closing tag
 // in front of the element cannot give a negative span.
 std::string_view valueOf(std::string_view text, const TagPair& tag) {
-    size_t start = text.find(tag.open);
+    size_t start = findTag(text, tag.open);
     if (start == npos) return {};
     start += tag.open.size();
-    const size_t end = text.find(tag.close, start);
+    const size_t end = findTag(text, tag.close, start);
     if (end == npos) return {};
     return text.substr(start, end - start);
 }
@@ -72,9 +92,9 @@ KoMessageArray_C* DeserializeMessageArray(const char* input) {
     const ReaderTags& tags = Tags();
     const std::string_view text(input);
 
-    const size_t first = text.find(tags.message.open);
+    const size_t first = findTag(text, tags.message.open);
     if (first == npos) return nullptr;
-    size_t end = text.find(tags.entities.close);
+    size_t end = findTag(text, tags.entities.close);
     if (end == npos || end < first) end = text.size();
     const std::string_view cut = text.substr(first, end - first);
 
@@ -100,7 +120,8 @@ KoMessageArray_C* DeserializeMessageArray(const char* input) {
 int getTagOccurrences(std::string_view text, const std::string& tag) {
     const std::string open = openXMLNode(tag, false);
     int count = 0;
-    for (size_t at = text.find(open); at != npos && count < INT_MAX; at = text.find(open, at + open.size())) ++count;
+    for (size_t at = findTag(text, open); at != npos && count < INT_MAX; at = findTag(text, open, at + open.size()))
+        ++count;
     return count;
 }
 
@@ -114,10 +135,10 @@ KoMessage_C** createMessageArray(std::string_view text, int count, size_t* messa
     size_t capacity = 0;
     size_t position = 0;  // start of the text not yet read
     while (read < static_cast<size_t>(count)) {
-        const size_t open = text.find(tag.open, position);
+        const size_t open = findTag(text, tag.open, position);
         if (open == npos) break;
         const size_t contentStart = open + tag.open.size();
-        const size_t close = text.find(tag.close, contentStart);
+        const size_t close = findTag(text, tag.close, contentStart);
         if (close == npos) break;  // an element without its end: nothing more to read
 
         if (read == capacity) {
