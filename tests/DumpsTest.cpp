@@ -67,7 +67,7 @@ TEST(Dumps, RuleGroupsArePrintedWithTheirExactTexts) {
              T("h.html"),
              T("R1"),
              T("text"),
-             2,  // any non-zero byte is active
+             2 /* any non-zero byte is active */,
              T("uid1"),
              a.array<KoRuleList_C>({child}),
              a.array<KoMessageArray_C>({message}),
@@ -78,36 +78,15 @@ TEST(Dumps, RuleGroupsArePrintedWithTheirExactTexts) {
     OutputCapture out(0);
     flushRuleGroups(a.array<KoRuleGroupArray_C>({group}));
     EXPECT_EQ(out.take(),
-              "Flushing rule groups, size 1\n"
-              "Flushing rule Groups 0,\n"
-              "Flushing rule group G1 with 1 \n"
-              "Fushing KO Rule 0Flushing rule id R1 \n"
-              "isActive 1\n"
-              "HelpFileLocation h.html\n"
-              "RuleGroup grp\n"
-              "RuleText text \n"
-              "RuleId uid1 \n"
-              "Rule Categories 2 \n"
-              "category 0 : c0 \n"
-              "category 1 : c1 \n"
+              "Flushing rule groups, size 1\nFlushing rule Groups 0,\nFlushing rule group G1 with 1 \n"
+              "Fushing KO Rule 0Flushing rule id R1 \nisActive 1\nHelpFileLocation h.html\nRuleGroup grp\n"
+              "RuleText text \nRuleId uid1 \nRule Categories 2 \ncategory 0 : c0 \ncategory 1 : c1 \n"
               "Rule Child count 1\n"
-              "flushing child 0\n"
-              "isActive 0\n"
-              "RuleGroup grp\n"
-              "RuleId uid2 \n"
-              "Rule Categories 0 \n"
-              "Rule Child count 0\n"
+              "flushing child 0\nisActive 0\nRuleGroup grp\nRuleId uid2 \nRule Categories 0 \nRule Child count 0\n"
               "Mapped messages number 0\n"
-              "Mapped messages number 1\n"
-              "Mapped Messages 0 :\n "
-              "Messag Text mt \n"
-              "Message level 2 \n"
-              "Message helpfile lcoation mh \n"
-              "message producer pr\n"
-              "message unique ID mu\n"
-              "message number mn\n"
-              "message references 1\n"
-              "Ref 0 ref0\n");
+              "Mapped messages number 1\nMapped Messages 0 :\n Messag Text mt \nMessage level 2 \n"
+              "Message helpfile lcoation mh \nmessage producer pr\nmessage unique ID mu\nmessage number mn\n"
+              "message references 1\nRef 0 ref0\n");
 }
 
 TEST(Dumps, MessageRuleMapPrintsANullMappingAsAnEmptyEntry) {
@@ -173,9 +152,7 @@ TEST(Dumps, DeepChildRulesAreDumpedOnASmallStack) {
 
     OutputCapture out(0);
     RunOnSmallStack([&] { flushKoRule(rules[0]); });
-    const std::string printed = out.take();
-    EXPECT_EQ(printed.size(), expected.size());
-    EXPECT_TRUE(printed == expected);
+    EXPECT_TRUE(out.take() == expected);  // not EXPECT_EQ: a mismatch would print megabytes
 }
 
 TEST(Dumps, SaveResultToFileReplacesTheFileOrLogsWhyNot) {
@@ -196,8 +173,4 @@ TEST(Dumps, SaveResultToFileReplacesTheFileOrLogsWhyNot) {
                                  " for writing\n"
                                  "\n" VORLAN_QUALIFIED("Utils", "saveResultToFile") ": cannot open  for writing\n");
     EXPECT_EQ(ReadFile(missing), "");
-
-    OutputCapture quiet(1);
-    saveResultToFile(missing.c_str(), "x");
-    EXPECT_EQ(quiet.take(), "");
 }
