@@ -1,0 +1,210 @@
+#include "xml/MessageReader.h"
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+
+#include "xml/MessageFree.h"
+#include "xml/XmlPrimitives.h"
+
+namespace Utils {
+
+namespace {
+
+constexpr size_t npos = std::string_view::npos;
+
+struct TagPair {
+    std::string open;
+    std::string close;
+
+    explicit TagPair(const std::string& name) : open(openXMLNode(name, false)), close(closeXMLNode(name, false)) {}
+};
+
+// The tags the reader looks for, built once from the tag table.
+struct ReaderTags {
+    TagPair message{tagMessage};
+    TagPair entities{tagKoEntities};
+    TagPair uniqueMessageId{tagUniqueMessageID};
+    TagPair helpFileLocation{tagHelpFileLocation};
+    TagPair level{tagMessageLevel};
+    TagPair messageNumber{tagMessageNumber};
+    TagPair messageText{tagMessageText};
+    TagPair producer{tagProducer};
+};
+
+const ReaderTags& Tags() {
+    static const ReaderTags tags;
+    return tags;
+}
+
+// Position of `needle` in `text` at or after `from`, or npos. The tags are a few
+// bytes long and every candidate starts with "<", which is frequent in XML: an
+// inline comparison behind memchr is much cheaper than a memcmp call per "<".
+size_t findTag(std::string_view text, std::string_view needle, size_t from = 0) {
+    const size_t length = needle.size();
+    if (length == 0) return from <= text.size() ? from : npos;
+    if (from >= text.size() || text.size() - from < length) return npos;
+    const char* const begin = text.data();
+    const char* const last = begin + (text.size() - length);  // last possible start
+    const char first = needle[0];
+    for (const char* at = begin + from; at <= last; ++at) {
+        at = static_cast<const char*>(std::memchr(at, first, static_cast<size_t>(last - at) + 1));
+        if (at == nullptr) return npos;
+        size_t i = 1;
+        while (i < length && at[i] == needle[i]) ++i;
+        if (i == length) return static_cast<size_t>(at - begin);
+    }
+    return npos;
+}
+
+// The closing tag is looked for behind the opening one, so a stray closing tag
+// in front of the element cannot give a negative span.
+std::string_view valueOf(std::string_view text, const TagPair& tag) {
+    size_t start = findTag(text, tag.open);
+    if (start == npos) return {};
+    start += tag.open.size();
+    const size_t end = findTag(text, tag.close, start);
+    if (end == npos) return {};
+    return text.substr(start, end - start);
+}
+
+char* copyText(std::string_view text) {
+    char* copy = static_cast<char*>(std::malloc(text.size() + 1));
+    if (copy == nullptr) return nullptr;
+    if (!text.empty()) std::memcpy(copy, text.data(), text.size());
+    copy[text.size()] = '\0';
+    return copy;
+}
+
+void deleteMessages(KoMessage_C** list, size_t count) {
+    for (size_t i = 0; i < count; ++i) {
+        freeMessage(list[i]);
+        std::free(list[i]);
+    }
+    std::free(list);
+}
+
+}  // namespace
+
+KoMessageArray_C* DeserializeMessageArray(const char* input) {
+    if (input == nullptr) return nullptr;
+    const ReaderTags& tags = Tags();
+    const std::string_view text(input);
+
+    const size_t first = findTag(text, tags.message.open);
+    if (first == npos) return nullptr;
+    size_t end = findTag(text, tags.entities.close);
+    if (end == npos || end < first) end = text.size();
+    const std::string_view cut = text.substr(first, end - first);
+
+    const int count = getTagOccurrences(cut, tagMessage);
+    if (count <= 0) return nullptr;
+    size_t read = 0;
+    KoMessage_C** list = createMessageArray(cut, count, &read);
+    if (list == nullptr) return nullptr;
+    for (size_t i = 0; i < read; ++i) printMessageInformation(list[i]);
+
+    auto* messages = static_cast<KoMessageArray_C*>(std::malloc(KoMessageArray_C::BlockSize(read)));
+    if (messages == nullptr) {
+        deleteMessages(list, read);
+        return nullptr;
+    }
+    messages->count = static_cast<uint32_t>(read);
+    messages->reserved = 0;
+    std::memcpy(messages->items(), list, read * sizeof(KoMessage_C*));
+    std::free(list);
+    return messages;
+}
+
+int getTagOccurrences(std::string_view text, const std::string& tag) {
+    const std::string open = openXMLNode(tag, false);
+    int count = 0;
+    for (size_t at = findTag(text, open); at != npos && count < INT_MAX; at = findTag(text, open, at + open.size()))
+        ++count;
+    return count;
+}
+
+KoMessage_C** createMessageArray(std::string_view text, int count, size_t* messagesRead) {
+    if (messagesRead != nullptr) *messagesRead = 0;
+    if (count <= 0) return nullptr;
+    const TagPair& tag = Tags().message;
+
+    KoMessage_C** list = nullptr;
+    size_t read = 0;
+    size_t capacity = 0;
+    size_t position = 0;  // start of the text not yet read
+    while (read < static_cast<size_t>(count)) {
+        const size_t open = findTag(text, tag.open, position);
+        if (open == npos) break;
+        const size_t contentStart = open + tag.open.size();
+        const size_t close = findTag(text, tag.close, contentStart);
+        if (close == npos) break;  // an element without its end: nothing more to read
+
+        if (read == capacity) {
+            // Doubling keeps the whole read linear in the number of messages.
+            const size_t grown = capacity == 0 ? 16 : capacity * 2;
+            auto* larger = static_cast<KoMessage_C**>(std::realloc(list, grown * sizeof(KoMessage_C*)));
+            if (larger == nullptr) break;
+            list = larger;
+            capacity = grown;
+        }
+        auto* message = static_cast<KoMessage_C*>(std::malloc(sizeof(KoMessage_C)));
+        if (message == nullptr) break;
+        list[read++] = message;
+        createMessage(message, text.substr(contentStart, close - contentStart));
+        printMessageInformation(message);
+        position = close + tag.close.size();
+    }
+
+    if (read == 0) {
+        std::free(list);
+        return nullptr;
+    }
+    if (messagesRead != nullptr) *messagesRead = read;
+    return list;
+}
+
+void createMessage(KoMessage_C* message, std::string_view content) {
+    if (message == nullptr) return;
+    const ReaderTags& tags = Tags();
+    message->uniqueMessageId = copyText(valueOf(content, tags.uniqueMessageId));
+    message->helpFileLocation = copyText(valueOf(content, tags.helpFileLocation));
+    message->level = getMessageLevelFromString(valueOf(content, tags.level));
+    message->messageNumber = copyText(valueOf(content, tags.messageNumber));
+    message->messageText = copyText(valueOf(content, tags.messageText));
+    message->producer = copyText(valueOf(content, tags.producer));
+    message->references = getMessageReferences(content);
+}
+
+std::string getTagValue(const std::string& tag, std::string_view text) {
+    return std::string(valueOf(text, TagPair(tag)));
+}
+
+int getMessageLevelFromString(std::string_view text) {
+    if (text == "KO_DEBUG") return 1;
+    if (text == "KO_ERROR") return 2;
+    if (text == "KO_USERMESSAGE") return 3;
+    return 0;
+}
+
+char* getCharFromConstChar(const char* text) { return copyText(text != nullptr ? std::string_view(text) : ""); }
+
+KoReferenceArray_C* getMessageReferences(std::string_view) { return nullptr; }
+
+void printMessageInformation(KoMessage_C*) {}
+
+std::vector<std::string>& split(const std::string& text, char delimiter, std::vector<std::string>& pieces) {
+    std::istringstream stream(text);
+    std::string piece;
+    while (std::getline(stream, piece, delimiter)) pieces.push_back(piece);
+    return pieces;
+}
+
+std::vector<std::string> split(const std::string& text, char delimiter) {
+    std::vector<std::string> pieces;
+    split(text, delimiter, pieces);
+    return pieces;
+}
+
+}  // namespace Utils
