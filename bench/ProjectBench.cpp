@@ -95,11 +95,13 @@ void BM_GetTreesThroughJni(benchmark::State& state) {
     if (control == nullptr) {
         const std::string engine = EngineNextToProgram();
         FakeJni jni;
-        jstring answer = Java_com_vorlanworks_bridge_caller_VorlanBridge_initJniBridge(jni.env(), jni.self(), jni.str(engine));
+        jstring answer =
+            Java_com_vorlanworks_bridge_caller_VorlanBridge_initJniBridge(jni.env(), jni.self(), jni.str(engine));
         void* library = Platform::OpenLibrary(engine.c_str());
-        auto find = library != nullptr ? reinterpret_cast<EngineDoubleControl* (*)()>(
-                                             Platform::FindSymbol(library, "engineDoubleControl"))
-                                       : nullptr;
+        auto find =
+            library != nullptr
+                ? reinterpret_cast<EngineDoubleControl* (*)()>(Platform::FindSymbol(library, "engineDoubleControl"))
+                : nullptr;
         if (jni.text(answer) != "OK" || find == nullptr) {
             state.SkipWithError(("the scripted engine is not at " + engine + ": build the target Vorlan").c_str());
             return;

@@ -19,7 +19,8 @@ namespace {
 // the proxy answers without its entry, and so also the text after a failure.
 template <typename Get>
 jstring TextGetter(JNIEnv* env, const char* method, const char* fallback, Get get) {
-    return Bridge::GuardString(env, method, fallback, [&] { return Bridge::NewJavaString(env, get(*VorlanApi::GetInstance())); });
+    return Bridge::GuardString(env, method, fallback,
+                               [&] { return Bridge::NewJavaString(env, get(*VorlanApi::GetInstance())); });
 }
 
 }  // namespace
@@ -53,7 +54,7 @@ JNIEXPORT jstring JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_getWor
 }
 
 JNIEXPORT void JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_setWorkspace(JNIEnv* env, jobject,
-                                                                                   jstring path) {
+                                                                                    jstring path) {
     Bridge::GuardVoid("setWorkspace", [&] {
         {
             ScopedUtfChars chars(env, path);
@@ -76,7 +77,7 @@ JNIEXPORT jint JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_getCurren
 }
 
 JNIEXPORT void JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_setCurrentLanguage(JNIEnv*, jobject,
-                                                                                         jint language) {
+                                                                                          jint language) {
     Bridge::GuardVoid("setCurrentLanguage", [&] { VorlanApi::GetInstance()->SetCurrentLanguage(language); });
 }
 
@@ -103,13 +104,13 @@ JNIEXPORT jstring JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_getCom
 }
 
 JNIEXPORT jstring JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_getTivraHelp(JNIEnv* env, jobject,
-                                                                                      jboolean html) {
+                                                                                       jboolean html) {
     return TextGetter(env, "getTivraHelp", "",
                       [html](VorlanApi& api) { return api.GetTivraHelpFile(html != JNI_FALSE); });
 }
 
 JNIEXPORT jstring JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_getTivraContextHelp(JNIEnv* env, jobject,
-                                                                                             jint context) {
+                                                                                              jint context) {
     return TextGetter(env, "getTivraContextHelp", "",
                       [context](VorlanApi& api) { return api.GetTivraContextHelp(context); });
 }
@@ -118,7 +119,7 @@ JNIEXPORT jstring JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_getTiv
 JNIEXPORT void JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_setUserLibrary(JNIEnv*, jobject, jstring) {}
 
 JNIEXPORT jstring JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_getUserLibrary(JNIEnv* env, jobject,
-                                                                                        jboolean) {
+                                                                                         jboolean) {
     return Bridge::GuardString(env, "getUserLibrary", "getUserLibrary: Not implemented yet.",
                                [&] { return Bridge::NewJavaString(env, "getUserLibrary: Not implemented yet."); });
 }

@@ -41,8 +41,8 @@ char** splitString(const std::string& text, int count, const std::vector<char>& 
         throw;
     }
     if (found != slots)
-        Logger::Log(1, "\n%s: list %s holds %llu items, %d expected\n", method, list,
-                    static_cast<unsigned long long>(found), count);
+        Logger::Log(1, "\n%s: %s holds %llu items, %d expected\n", method, list, static_cast<unsigned long long>(found),
+                    count);
     return items;
 }
 
@@ -68,8 +68,7 @@ bool CountAccepted(const char* method, const char* name, int count) {
 }
 
 SplitList::SplitList(const char* text, int count, const char* method, const char* name)
-    : m_items(Utils::splitString(text != nullptr ? text : "", count, ListSeparators(), method, name)),
-      m_count(count) {}
+    : m_items(Utils::splitString(text != nullptr ? text : "", count, ListSeparators(), method, name)), m_count(count) {}
 
 SplitList::~SplitList() { Utils::freeSplitString(m_items, m_count); }
 

@@ -26,7 +26,9 @@ namespace {
 // exception is pending (a failed conversion), else the empty string.
 jstring EmptyString(JNIEnv* env) { return env->ExceptionCheck() ? nullptr : Bridge::NewJavaString(env, ""); }
 
-jbyteArray EmptyBytes(JNIEnv* env) { return env->ExceptionCheck() ? nullptr : Bridge::NewJavaBytes(env, std::string()); }
+jbyteArray EmptyBytes(JNIEnv* env) {
+    return env->ExceptionCheck() ? nullptr : Bridge::NewJavaBytes(env, std::string());
+}
 
 // As Bridge::Guard, with an empty byte[] as the fallback after a failure.
 template <typename Body>
@@ -43,9 +45,9 @@ jbyteArray GuardBytes(JNIEnv* env, const char* method, Body&& body) noexcept {
 }  // namespace
 
 JNIEXPORT jlong JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_initProjectMngr(JNIEnv* env, jobject,
-                                                                                       jstring bindKey,
-                                                                                       jstring location,
-                                                                                       jstring name) {
+                                                                                        jstring bindKey,
+                                                                                        jstring location,
+                                                                                        jstring name) {
     return Bridge::Guard<jlong>("initProjectMngr", -1, [&]() -> jlong {
         int status;
         {
@@ -55,8 +57,10 @@ JNIEXPORT jlong JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_initProj
             ScopedUtfChars key(env, bindKey);
             if (!Bridge::ArgumentsPresent("initProjectMngr", {{"bindKey", key}, {"location", loc}, {"name", nm}}))
                 return -1;
-            Logger::Log(2, "\nEnter call initProjectMngr() with parameters: \n\t bindKey = %s \n\t location = %s \n\t name = %s ",
-                        key.c_str(), loc.c_str(), nm.c_str());
+            Logger::Log(
+                2,
+                "\nEnter call initProjectMngr() with parameters: \n\t bindKey = %s \n\t location = %s \n\t name = %s ",
+                key.c_str(), loc.c_str(), nm.c_str());
             status = VorlanApi::GetInstance()->InitProjectMngr(key.c_str(), loc.c_str(), nm.c_str());
         }
         Logger::Log(2, "\n\tExit %s result = %d ", JNI_NAME("initProjectMngr"), Platform::LastErrorCode());
@@ -65,8 +69,8 @@ JNIEXPORT jlong JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_initProj
 }
 
 JNIEXPORT jboolean JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_isTivraProject(JNIEnv* env, jobject,
-                                                                                         jstring location,
-                                                                                         jstring name) {
+                                                                                          jstring location,
+                                                                                          jstring name) {
     return Bridge::Guard<jboolean>("isTivraProject", JNI_FALSE, [&]() -> jboolean {
         bool answer;
         {
@@ -83,9 +87,9 @@ JNIEXPORT jboolean JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_isTiv
 }
 
 JNIEXPORT jlong JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_createProject(JNIEnv* env, jobject,
-                                                                                     jstring location, jstring name,
-                                                                                     jstring acfFile, jstring rcfFile,
-                                                                                     jstring cctFile) {
+                                                                                      jstring location, jstring name,
+                                                                                      jstring acfFile, jstring rcfFile,
+                                                                                      jstring cctFile) {
     return Bridge::Guard<jlong>("createProject", -1, [&]() -> jlong {
         int status;
         {
@@ -94,11 +98,9 @@ JNIEXPORT jlong JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_createPr
             ScopedUtfChars acf(env, acfFile);
             ScopedUtfChars rcf(env, rcfFile);
             ScopedUtfChars cct(env, cctFile);
-            if (!Bridge::ArgumentsPresent("createProject", {{"location", loc},
-                                                            {"name", nm},
-                                                            {"acfFile", acf},
-                                                            {"rcfFile", rcf},
-                                                            {"cctFile", cct}}))
+            if (!Bridge::ArgumentsPresent(
+                    "createProject",
+                    {{"location", loc}, {"name", nm}, {"acfFile", acf}, {"rcfFile", rcf}, {"cctFile", cct}}))
                 return -1;
             VorlanApi* api = VorlanApi::GetInstance();
             const char* configPath = api->GetUserConfigPath();
@@ -120,7 +122,7 @@ JNIEXPORT jlong JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_createPr
 }
 
 JNIEXPORT jlong JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_addCCT(JNIEnv* env, jobject,
-                                                                              jstring cctFilePath) {
+                                                                               jstring cctFilePath) {
     return Bridge::Guard<jlong>("addCCT", -1, [&]() -> jlong {
         ScopedUtfChars path(env, cctFilePath);
         if (!Bridge::ArgumentsPresent("addCCT", {{"cctFilePath", path}})) return -1;
@@ -130,9 +132,8 @@ JNIEXPORT jlong JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_addCCT(J
     });
 }
 
-JNIEXPORT jlong JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_setActiveCCT(JNIEnv* env, jobject,
-                                                                                    jint lang,
-                                                                                    jstring cctFileName) {
+JNIEXPORT jlong JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_setActiveCCT(JNIEnv* env, jobject, jint lang,
+                                                                                     jstring cctFileName) {
     return Bridge::Guard<jlong>("setActiveCCT", -1, [&]() -> jlong {
         ScopedUtfChars path(env, cctFileName);
         if (!Bridge::ArgumentsPresent("setActiveCCT", {{"cctFileName", path}})) return -1;
@@ -143,9 +144,9 @@ JNIEXPORT jlong JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_setActiv
 }
 
 JNIEXPORT jlong JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_addFile(JNIEnv* env, jobject,
-                                                                               jlong targetLanguage, jstring file,
-                                                                               jstring defines, jint definesSize,
-                                                                               jstring includes, jint includesSize) {
+                                                                                jlong targetLanguage, jstring file,
+                                                                                jstring defines, jint definesSize,
+                                                                                jstring includes, jint includesSize) {
     return Bridge::Guard<jlong>("addFile", -1, [&]() -> jlong {
         ScopedUtfChars path(env, file);
         ScopedUtfChars defineList(env, defines);
@@ -167,7 +168,7 @@ JNIEXPORT jlong JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_addFile(
 }
 
 JNIEXPORT jlong JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_removeFile(JNIEnv* env, jobject,
-                                                                                  jstring filePath) {
+                                                                                   jstring filePath) {
     return Bridge::Guard<jlong>("removeFile", -1, [&]() -> jlong {
         ScopedUtfChars path(env, filePath);
         if (!Bridge::ArgumentsPresent("removeFile", {{"filePath", path}})) return -1;
@@ -181,7 +182,7 @@ JNIEXPORT jstring JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_getFil
 }
 
 JNIEXPORT jstring JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_getKoFile(JNIEnv* env, jobject,
-                                                                                   jstring filePath) {
+                                                                                    jstring filePath) {
     return Bridge::GuardString(env, "getKoFile", "", [&]() -> jstring {
         Logger::Log(2, "\n getting ko file \n");
         std::string text;
@@ -206,8 +207,8 @@ JNIEXPORT jstring JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_getFil
 }
 
 JNIEXPORT jbyteArray JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_getTrees(JNIEnv* env, jobject,
-                                                                                     jboolean flag, jint count,
-                                                                                     jstring list) {
+                                                                                      jboolean flag, jint count,
+                                                                                      jstring list) {
     return GuardBytes(env, "getTrees", [&]() -> jbyteArray {
         if (!Bridge::CountAccepted("getTrees", "count", count)) return EmptyBytes(env);
         std::string text;
@@ -216,8 +217,8 @@ JNIEXPORT jbyteArray JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_get
             ScopedUtfChars items(env, count > 0 ? list : nullptr);
             if (count > 0 && !Bridge::ArgumentsPresent("getTrees", {{"list", items}})) return EmptyBytes(env);
             SplitList split(items.c_str(), count, "getTrees", "list");
-            text = VorlanApi::GetInstance()->GetTrees(flag != JNI_FALSE, static_cast<unsigned int>(count),
-                                                      split.items());
+            text =
+                VorlanApi::GetInstance()->GetTrees(flag != JNI_FALSE, static_cast<unsigned int>(count), split.items());
         }
         return Bridge::NewJavaBytes(env, text);
     });

@@ -18,11 +18,16 @@ const struct {
     const char* entry;     // the engine entry it reaches
     const char* fallback;  // its answer without that entry
 } kGetters[] = {
-    {JNI(getInstallPath), "getInstallPath", "null"},         {JNI(getUserPath), "getUserPath", "null"},
-    {JNI(getInstallConfigPath), "getInstallConfigPath", "null"}, {JNI(getInstallBinaryPath), "getInstallBinaryPath", "null"},
-    {JNI(getUserAppConfigPath), "getUserAppConfigPath", "null"}, {JNI(getUserConfigPath), "getUserConfigPath", "null"},
-    {JNI(getWorkspace), "getWorkspace", "null"},             {JNI(getComponents), "getComponents", ""},
-    {JNI(getAvailableLanguages), "", ""},                    {JNI(getCMAProjects), "", ""},
+    {JNI(getInstallPath), "getInstallPath", "null"},
+    {JNI(getUserPath), "getUserPath", "null"},
+    {JNI(getInstallConfigPath), "getInstallConfigPath", "null"},
+    {JNI(getInstallBinaryPath), "getInstallBinaryPath", "null"},
+    {JNI(getUserAppConfigPath), "getUserAppConfigPath", "null"},
+    {JNI(getUserConfigPath), "getUserConfigPath", "null"},
+    {JNI(getWorkspace), "getWorkspace", "null"},
+    {JNI(getComponents), "getComponents", ""},
+    {JNI(getAvailableLanguages), "", ""},
+    {JNI(getCMAProjects), "", ""},
     {JNI(getReportTools), "", ""},
 };
 
@@ -74,16 +79,6 @@ TEST_F(EnvironmentTest, TextGettersHandTheEngineTextToJava) {
     EXPECT_EQ(c->calls[c->calls.size() - 2], "setCurrentLanguage(7)");
 }
 
-TEST_F(EnvironmentTest, EngineTextReachesJavaAsModifiedUtf8) {
-    // Two-, three- and four-byte UTF-8, a lone continuation byte, a cut sequence.
-    c->textOf["getInstallPath"] = "/\xC3\xA9/\xE4\xB8\xAD/\xF0\x9F\x98\x80/\x80/\xE4\xB8";
-    c->status = 1;
-    c->cmaProjects = records.strings({"\xF0\x9F\x98\x80", "\xFF"});
-    OutputCapture out(0);
-    EXPECT_EQ(Text(JNI(getInstallPath)), "/\xC3\xA9/\xE4\xB8\xAD/\xED\xA0\xBD\xED\xB8\x80/\xEF\xBF\xBD/\xEF\xBF\xBD\xEF\xBF\xBD");
-    EXPECT_EQ(Text(JNI(getCMAProjects)), "\xED\xA0\xBD\xED\xB8\x80;\xEF\xBF\xBD");
-}
-
 TEST_F(EnvironmentTest, SetWorkspaceTracesItsExitLineAndRefusesNull) {
     OutputCapture out(2);
     JNI(setWorkspace)(jni.env(), jni.self(), jni.str("/ws"));
@@ -99,8 +94,9 @@ TEST_F(EnvironmentTest, AvailableLanguagesAreWrittenAndAlwaysReleased) {
     c->languages = languages;
     OutputCapture out(2);
     EXPECT_EQ(Text(JNI(getAvailableLanguages)), "<KOL><L>0</L><L>2</L></KOL>");
-    EXPECT_EQ(out.take(), CALL_LINE("GetAvailableLanguages") "\t> API CALL - getAvailableLanguages\n\t< Result: void\n"
-                          CALL_LINE("FreeLanguages") "\t> API CALL - freeLanguages\n\t< Result: void\n");
+    EXPECT_EQ(out.take(),
+              CALL_LINE("GetAvailableLanguages") "\t> API CALL - getAvailableLanguages\n\t< Result: void\n" CALL_LINE(
+                  "FreeLanguages") "\t> API CALL - freeLanguages\n\t< Result: void\n");
     c->languages = nullptr;
     EXPECT_EQ(Text(JNI(getAvailableLanguages)), "");  // no list: not even an empty element
     ASSERT_EQ(c->releases.size(), 2u);
@@ -112,7 +108,8 @@ TEST_F(EnvironmentTest, AvailableLanguagesAreWrittenAndAlwaysReleased) {
 TEST_F(EnvironmentTest, CmaProjectsAreValidOnANonZeroStatus) {
     c->statusOf["getCMAProjectList"] = 1;
     c->cmaProjects = records.strings({"p1", "p2"});
-    const std::string head = "\n getting CMA projects list \n" CALL_LINE("GetCMAProjectList") "\t> API CALL - getCMAProjectList\n";
+    const std::string head =
+        "\n getting CMA projects list \n" CALL_LINE("GetCMAProjectList") "\t> API CALL - getCMAProjectList\n";
     OutputCapture out(2);
     EXPECT_EQ(Text(JNI(getCMAProjects)), "p1;p2");
     c->statusOf["getCMAProjectList"] = 0;
@@ -120,7 +117,8 @@ TEST_F(EnvironmentTest, CmaProjectsAreValidOnANonZeroStatus) {
     c->cmaProjects = nullptr;
     EXPECT_EQ(Text(JNI(getCMAProjects)), "");
     EXPECT_EQ(out.take(), head + "\t< Result: 1\n\t< Project List Size: 2\n" + kFreeStrings + "\n got it \n" + head +
-                              "\t< Result: 0\n\n got it \n" + head + "\t< Result: 0\n\t< Project List is NULL\n\n got it \n");
+                              "\t< Result: 0\n\n got it \n" + head +
+                              "\t< Result: 0\n\t< Project List is NULL\n\n got it \n");
     ASSERT_EQ(c->releases.size(), 1u);
     EXPECT_EQ(c->releases[0].address, c->filledAddress["getCMAProjectList"]);
 }
@@ -138,9 +136,9 @@ TEST_F(EnvironmentTest, ReportToolsAreValidOnANonZeroStatus) {
     c->statusOf["getReportTools"] = 0;
     c->reportTools = records.strings({"kept"});
     EXPECT_EQ(Text(JNI(getReportTools)), "");
-    EXPECT_EQ(out.take(), head + "\t< Result: 1\n\t< Report Tools List Size: 0\n" + kFreeStrings + "\n got it \n" + head +
-                              "\t< Result: 1\n\t< Report Tools List Size: 2\n" + kFreeStrings + "\n got it \n" + head +
-                              "\t< Result: 1\n\n got it \n" + head + "\t< Result: 0\n\n got it \n");
+    EXPECT_EQ(out.take(), head + "\t< Result: 1\n\t< Report Tools List Size: 0\n" + kFreeStrings + "\n got it \n" +
+                              head + "\t< Result: 1\n\t< Report Tools List Size: 2\n" + kFreeStrings + "\n got it \n" +
+                              head + "\t< Result: 1\n\n got it \n" + head + "\t< Result: 0\n\n got it \n");
     EXPECT_EQ(c->releases.size(), 2u);
 }
 

@@ -45,24 +45,36 @@ protected:
 
 TEST(SplitString, ExactlyCountSlotsWithOneLineForAMismatch) {
     OutputCapture out(1);
-    EXPECT_EQ(Split("a\x19" "b", 2), (Tokens{"a", "b"}));
+    EXPECT_EQ(Split("a\x19"
+                    "b",
+                    2),
+              (Tokens{"a", "b"}));
     EXPECT_EQ(Split("", 1), (Tokens{""}));
     EXPECT_EQ(Split("\x19x y\x19", 3), (Tokens{"", "x y", ""}));
     EXPECT_EQ(Utils::splitString("a", 0, Bridge::ListSeparators()), nullptr);
     EXPECT_EQ(Utils::splitString("a", -2, Bridge::ListSeparators()), nullptr);
     EXPECT_EQ(out.take(), "");
     OutputCapture mismatch(1);
-    EXPECT_EQ(Split("a\x19" "b\x19" "c", 2), (Tokens{"a", "b"}));
+    EXPECT_EQ(Split("a\x19"
+                    "b\x19"
+                    "c",
+                    2),
+              (Tokens{"a", "b"}));
     EXPECT_EQ(Split("a", 3), (Tokens{"a", "", ""}));
-    EXPECT_EQ(mismatch.take(), "\nsplitString: text holds 3 items, 2 expected\n\nsplitString: text holds 1 items, 3 expected\n");
+    EXPECT_EQ(mismatch.take(),
+              "\nsplitString: text holds 3 items, 2 expected\n\nsplitString: text holds 1 items, 3 expected\n");
 }
 
 TEST_F(ProjectTest, GetTreesTracesWritesItsStdoutLineAndReleases) {
-    c->trees = records.trees(records.item(0, "f", "", 1, 1), records.item(1, "r", "", 2, 0), records.item(2, "m", "", 3, -1));
+    c->trees =
+        records.trees(records.item(0, "f", "", 1, 1), records.item(1, "r", "", 2, 0), records.item(2, "m", "", 3, -1));
     OutputCapture out(2);
-    EXPECT_EQ(Trees(true, 2, "a\x19" "b"), "<Tr><FT><Ty>0</Ty><N>f</N><D></D><To>1</To><A>1</A></FT>"
-                                           "<MT><Ty>2</Ty><N>m</N><D></D><To>3</To><A>-1</A></MT>"
-                                           "<RT><Ty>1</Ty><N>r</N><D></D><To>2</To><A>0</A></RT></Tr>");
+    EXPECT_EQ(Trees(true, 2,
+                    "a\x19"
+                    "b"),
+              "<Tr><FT><Ty>0</Ty><N>f</N><D></D><To>1</To><A>1</A></FT>"
+              "<MT><Ty>2</Ty><N>m</N><D></D><To>3</To><A>-1</A></MT>"
+              "<RT><Ty>1</Ty><N>r</N><D></D><To>2</To><A>0</A></RT></Tr>");
     EXPECT_EQ(out.take(), CALL_LINE("GetTrees") "call result: 0\n\t< Result: 0\n" + kFreeTrees);
     EXPECT_EQ(c->calls, (Tokens{"getTrees(true, 2, [a|b])", "freeTrees()"}));
     ASSERT_EQ(c->releases.size(), 1u);
@@ -75,26 +87,35 @@ TEST_F(ProjectTest, GetTreesWithoutItemsFailureStatusAndRawBytes) {
     c->trees = records.trees(records.item(0, name, "", 0, 0), nullptr, nullptr);
     const int taken = jni.utfCharsTaken();
     OutputCapture out(1);
-    EXPECT_EQ(Trees(false, 0, "never read"), "<Tr><FT><Ty>0</Ty><N>" + name + "</N><D></D><To>0</To><A>0</A></FT><MT></MT><RT></RT></Tr>");
+    EXPECT_EQ(Trees(false, 0, "never read"),
+              "<Tr><FT><Ty>0</Ty><N>" + name + "</N><D></D><To>0</To><A>0</A></FT><MT></MT><RT></RT></Tr>");
     EXPECT_EQ(jni.utfCharsTaken(), taken);
     c->statusOf["getTrees"] = 4;
     EXPECT_EQ(Trees(false, 0, nullptr), "");  // still released
     c->trees = nullptr;
     EXPECT_EQ(Trees(false, 0, nullptr), "");  // nothing to release
     EXPECT_EQ(out.take(), "call result: 0\ncall result: 4\ncall result: 4\n");
-    EXPECT_EQ(c->calls, (Tokens{"getTrees(false, 0, <null>)", "freeTrees()", "getTrees(false, 0, <null>)", "freeTrees()",
-                                "getTrees(false, 0, <null>)"}));
+    EXPECT_EQ(c->calls, (Tokens{"getTrees(false, 0, <null>)", "freeTrees()", "getTrees(false, 0, <null>)",
+                                "freeTrees()", "getTrees(false, 0, <null>)"}));
 }
 
 TEST_F(ProjectTest, GetTreesListMismatchNegativeCountAndNullList) {
     OutputCapture out(1);
-    EXPECT_EQ(Trees(false, 3, "a\x19" "b"), "");
-    EXPECT_EQ(Trees(false, 1, "a\x19" "b\x19" "c"), "");
+    EXPECT_EQ(Trees(false, 3,
+                    "a\x19"
+                    "b"),
+              "");
+    EXPECT_EQ(Trees(false, 1,
+                    "a\x19"
+                    "b\x19"
+                    "c"),
+              "");
     EXPECT_EQ(Trees(false, -1, "a"), "");
     EXPECT_EQ(Trees(false, 2, nullptr), "");
-    EXPECT_EQ(out.take(), "\ngetTrees: list holds 2 items, 3 expected\ncall result: 0\n"
-                          "\ngetTrees: list holds 3 items, 1 expected\ncall result: 0\n"
-                          "\ngetTrees: argument count is negative: -1\n\ngetTrees: argument list is null\n");
+    EXPECT_EQ(out.take(),
+              "\ngetTrees: list holds 2 items, 3 expected\ncall result: 0\n"
+              "\ngetTrees: list holds 3 items, 1 expected\ncall result: 0\n"
+              "\ngetTrees: argument count is negative: -1\n\ngetTrees: argument list is null\n");
     EXPECT_EQ(c->calls, (Tokens{"getTrees(false, 3, [a|b|])", "getTrees(false, 1, [a])"}));
 }
 
@@ -113,9 +134,10 @@ TEST_F(ProjectTest, GetKoFileTracesAndAlwaysReleases) {
     OutputCapture out(2);
     EXPECT_EQ(Text(JNI(getKoFile)(jni.env(), jni.self(), jni.str("/p/a.c"))),
               "<KOF><IP>/usr/include;/opt/inc</IP><DEF>DEBUG</DEF><SL>C</SL></KOF>");
-    EXPECT_EQ(out.take(), "\n getting ko file \n\n file path: /p/a.c\n" CALL_LINE("GetKoFile")
-                          "\t> API CALL - getKoFile\n\t\t filepath - /p/a.c\n\t< Result: 0\n" CALL_LINE("FreeKoFile")
-                          "\t> API CALL - freeKoFile\n\t\t file - " + Address(c->koFile) + "\n\t< Result: 0\n\n got it \n");
+    EXPECT_EQ(out.take(), "\n getting ko file \n\n file path: /p/a.c\n" CALL_LINE(
+                              "GetKoFile") "\t> API CALL - getKoFile\n\t\t filepath - /p/a.c\n\t< Result: "
+                                           "0\n" CALL_LINE("FreeKoFile") "\t> API CALL - freeKoFile\n\t\t file - " +
+                              Address(c->koFile) + "\n\t< Result: 0\n\n got it \n");
     c->statusOf["getKoFile"] = 2;
     EXPECT_EQ(Text(JNI(getKoFile)(jni.env(), jni.self(), jni.str("/p/a.c"))), "");
     c->koFile = nullptr;
@@ -128,14 +150,18 @@ TEST_F(ProjectTest, GetKoFileTracesAndAlwaysReleases) {
 }
 
 TEST_F(ProjectTest, EngineTextReachesJavaAsModifiedUtf8) {
-    // Two-, three- and four-byte UTF-8, then bytes that start no sequence.
-    c->koFile = records.file(0, records.defines({"\xC3\xA9"}), records.includes({"/\xE4\xB8\xAD/\xF0\x9F\x98\x80/\xFF"}));
+    // Two-, three- and four-byte UTF-8, then bytes that start no sequence and
+    // a cut one, through the XML, a joined list and a plain engine text.
+    c->koFile =
+        records.file(0, records.defines({"\xC3\xA9"}), records.includes({"/\xE4\xB8\xAD/\xF0\x9F\x98\x80/\xFF"}));
     c->files = records.strings<KoFileList_C>({"/\xF0\x9F\x98\x80.c", "/\xC3\xA9\x80.c"});
+    c->textOf["getInstallPath"] = "/\xE4\xB8";
     OutputCapture out(0);
+    EXPECT_EQ(Text(JNI(getInstallPath)(jni.env(), jni.self())), "/\xEF\xBF\xBD\xEF\xBF\xBD");
     EXPECT_EQ(Text(JNI(getKoFile)(jni.env(), jni.self(), jni.str("/h\xC3\xA9.c"))),
               "<KOF><IP>/\xE4\xB8\xAD/\xED\xA0\xBD\xED\xB8\x80/\xEF\xBF\xBD</IP><DEF>\xC3\xA9</DEF><SL>C</SL></KOF>");
     EXPECT_EQ(Text(JNI(getFiles)(jni.env(), jni.self())), "/\xED\xA0\xBD\xED\xB8\x80.c;/\xC3\xA9\xEF\xBF\xBD.c");
-    EXPECT_EQ(c->calls[0], "getKoFile(/h\xC3\xA9.c)");
+    EXPECT_EQ(c->calls[1], "getKoFile(/h\xC3\xA9.c)");
 }
 
 TEST_F(ProjectTest, GetFilesJoinsOnSuccessAndNeverReleases) {
@@ -178,14 +204,19 @@ TEST_F(ProjectTest, FileExtensionsOfCThenCppInOneList) {
 TEST_F(ProjectTest, AddFileSplitsBothListsAndUsesTheLowWordOfTheLanguage) {
     c->statusOf["addFile"] = 7;
     OutputCapture out(2);
-    EXPECT_EQ(JNI(addFile)(jni.env(), jni.self(), 0x100000001LL, jni.str("/s/a.c"), jni.str("A\x19" "B=1"), 2, jni.str(""), 0), 7);
+    EXPECT_EQ(JNI(addFile)(jni.env(), jni.self(), 0x100000001LL, jni.str("/s/a.c"),
+                           jni.str("A\x19"
+                                   "B=1"),
+                           2, jni.str(""), 0),
+              7);
     EXPECT_EQ(out.take(), CALL_LINE("AddFile") "\t> API CALL - addFile\n\t\t targetLanguage - 1\n\t\t file - /s/a.c\n"
                                                "\t\t definesSize - 2\n\t\t includesSize - 0\n\t< Result: 7\n");
     OutputCapture errors(1);
     EXPECT_EQ(JNI(addFile)(jni.env(), jni.self(), 0, jni.str("f"), jni.str("A"), 2, jni.str("i\x19j\x19k"), 1), 7);
     EXPECT_EQ(JNI(addFile)(jni.env(), jni.self(), 0, jni.str("f"), jni.str(""), -1, jni.str(""), 0), -1);
-    EXPECT_EQ(errors.take(), "\naddFile: defines holds 1 items, 2 expected\n\naddFile: includes holds 3 items, 1 expected\n"
-                             "\naddFile: argument definesSize is negative: -1\n");
+    EXPECT_EQ(errors.take(),
+              "\naddFile: defines holds 1 items, 2 expected\n\naddFile: includes holds 3 items, 1 expected\n"
+              "\naddFile: argument definesSize is negative: -1\n");
     EXPECT_EQ(c->calls, (Tokens{"addFile(1, /s/a.c, 2, [A|B=1], 0, <null>)", "addFile(0, f, 2, [A|], 1, [i])"}));
 }
 
@@ -213,7 +244,9 @@ TEST_F(ProjectTest, CreateProjectChecksItsFilesAndTraces) {
     WriteFile(rcf, "r");
     c->statusOf["createProject"] = 3;
     OutputCapture out(2);
-    EXPECT_EQ(JNI(createProject)(jni.env(), jni.self(), jni.str(dir), jni.str("P"), jni.str(acf), jni.str(rcf), jni.str(cct)), 3);
+    EXPECT_EQ(
+        JNI(createProject)(jni.env(), jni.self(), jni.str(dir), jni.str("P"), jni.str(acf), jni.str(rcf), jni.str(cct)),
+        3);
     EXPECT_EQ(MaskErrorCodes(out.take()),
               CALL_LINE("GetUserConfigPath") "\t> API CALL - getUserConfigPath\n\t< Result: getUserConfigPath text\n"
               "\nUser config path = getUserConfigPath text\n\nFile " + acf + " exists!\nFile " + rcf + " exists!\nFile " +
@@ -251,11 +284,12 @@ TEST_F(ProjectTest, NullStringsNeverReachTheEngine) {
     EXPECT_EQ(JNI(addFile)(env, self, 0, jni.str("f"), nullptr, 0, jni.str(""), 0), -1);
     EXPECT_EQ(JNI(removeFile)(env, self, nullptr), -1);
     EXPECT_EQ(Text(JNI(getKoFile)(env, self, nullptr)), "");
-    EXPECT_EQ(out.take(), "\ninitProjectMngr: argument bindKey is null\n\ninitProjectMngr: argument name is null\n"
-                          "\nisTivraProject: argument name is null\n\ncreateProject: argument acfFile is null\n"
-                          "\naddCCT: argument cctFilePath is null\n\nsetActiveCCT: argument cctFileName is null\n"
-                          "\naddFile: argument defines is null\n\nremoveFile: argument filePath is null\n"
-                          "\ngetKoFile: argument filePath is null\n");
+    EXPECT_EQ(out.take(),
+              "\ninitProjectMngr: argument bindKey is null\n\ninitProjectMngr: argument name is null\n"
+              "\nisTivraProject: argument name is null\n\ncreateProject: argument acfFile is null\n"
+              "\naddCCT: argument cctFilePath is null\n\nsetActiveCCT: argument cctFileName is null\n"
+              "\naddFile: argument defines is null\n\nremoveFile: argument filePath is null\n"
+              "\ngetKoFile: argument filePath is null\n");
     EXPECT_TRUE(c->calls.empty());
 }
 
@@ -278,9 +312,10 @@ TEST(ProjectWithoutEngine, FetchesGiveEmptyTextAndGetTreesWritesNoStdoutLine) {
     EXPECT_EQ(jni.text(JNI(getFileExtensions)(jni.env(), jni.self())), "");
     EXPECT_EQ(jni.text(JNI(getKoFile)(jni.env(), jni.self(), jni.str("/a.c"))), "");
     EXPECT_EQ(VorlanApi::GetInstance()->GetIncludeFiles(), -1);
-    EXPECT_EQ(out.take(), "\tAttempt to call VorlanApi::GetTrees failed because ptr2f is null\n"
-                          "\tAttempt to call VorlanApi::GetFiles failed because ptr2f is null \n"
-                          "\tAttempt to call VorlanApi::GetMappedFileExtensions failed because ptr2f is null \n"
-                          "\tAttempt to call VorlanApi::GetKoFile failed because ptr2f is null \n"
-                          "\tAttempt to call VorlanApi::GetIncludeFiles failed because ptr2f is null \n");
+    EXPECT_EQ(out.take(),
+              "\tAttempt to call VorlanApi::GetTrees failed because ptr2f is null\n"
+              "\tAttempt to call VorlanApi::GetFiles failed because ptr2f is null \n"
+              "\tAttempt to call VorlanApi::GetMappedFileExtensions failed because ptr2f is null \n"
+              "\tAttempt to call VorlanApi::GetKoFile failed because ptr2f is null \n"
+              "\tAttempt to call VorlanApi::GetIncludeFiles failed because ptr2f is null \n");
 }

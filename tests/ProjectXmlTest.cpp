@@ -47,7 +47,8 @@ TEST(EnumerationXml, KnownValuesAsTextOthersEmptyOrAbsent) {
         EXPECT_EQ(SerializeSourceLanguage(code), "<SL>" + std::string(names[code]) + "</SL>");
         EXPECT_EQ(SerializeLanguage(code), "<L>" + std::to_string(code) + "</L>");
     }
-    for (int type = 0; type <= 8; ++type) EXPECT_EQ(SerializeTreeItemType(type), "<Ty>" + std::to_string(type) + "</Ty>");
+    for (int type = 0; type <= 8; ++type)
+        EXPECT_EQ(SerializeTreeItemType(type), "<Ty>" + std::to_string(type) + "</Ty>");
     for (int other : {-1, 3, 9, INT_MIN, INT_MAX}) {
         EXPECT_EQ(SerializeSourceLanguage(other), "<SL></SL>");
         EXPECT_EQ(SerializeLanguage(other), "");
@@ -75,16 +76,16 @@ TEST(TreesXml, ItemContentWithEscapedTextsSignedNumbersAndSubItemsInOrder) {
     // Siblings after a deep branch close at the right level.
     KoTreeStruct* deep = r.item(1, "a", "", 0, 0, {r.item(1, "b", "", 0, 0, {r.item(1, "c", "", 0, 0)})});
     KoTreeStruct* wide = r.item(0, "r", "", INT_MAX, 0, {deep, r.item(1, "d", "", 0, 0), r.item(1, "e", "", 0, 0)});
-    EXPECT_EQ(SerializeTreeItem(wide), Fields(0, "r", "2147483647") + "<SI>" + Fields(1, "a") + "<SI>" + Fields(1, "b") +
-                                           "<SI>" + Fields(1, "c") + "</SI></SI></SI><SI>" + Fields(1, "d") +
-                                           "</SI><SI>" + Fields(1, "e") + "</SI>");
+    EXPECT_EQ(SerializeTreeItem(wide), Fields(0, "r", "2147483647") + "<SI>" + Fields(1, "a") + "<SI>" +
+                                           Fields(1, "b") + "<SI>" + Fields(1, "c") + "</SI></SI></SI><SI>" +
+                                           Fields(1, "d") + "</SI><SI>" + Fields(1, "e") + "</SI>");
 }
 
 TEST(TreesXml, FileMessageRuleOrderWhateverTheFieldOrder) {
     ProjectRecords r;
     KoTrees_C* trees = r.trees(r.item(0, "files", "", 0, 0), r.item(1, "rules", "", 0, 0), r.item(2, "msgs", "", 0, 0));
-    const std::string individual = "<FT>" + Fields(0, "files") + "</FT><MT>" + Fields(2, "msgs") + "</MT><RT>" +
-                                   Fields(1, "rules") + "</RT>";
+    const std::string individual =
+        "<FT>" + Fields(0, "files") + "</FT><MT>" + Fields(2, "msgs") + "</MT><RT>" + Fields(1, "rules") + "</RT>";
     EXPECT_EQ(SerializeTreesIndividual(trees), individual);
     EXPECT_EQ(SerializeTrees(trees), "<Tr>" + individual + "</Tr>");
 }
@@ -99,7 +100,8 @@ TEST(TreesXml, NullRootsTextsAndSubItems) {
     KoTreeStruct* root = r.item(3, "", "", 0, 0, {nullptr, r.item(4, "kept", "", 0, 0), leaf});
     root->name = nullptr;
     root->data = nullptr;
-    EXPECT_EQ(SerializeTreeItem(root), Fields(3, "") + "<SI>" + Fields(4, "kept") + "</SI><SI>" + Fields(5, "leaf") + "</SI>");
+    EXPECT_EQ(SerializeTreeItem(root),
+              Fields(3, "") + "<SI>" + Fields(4, "kept") + "</SI><SI>" + Fields(5, "leaf") + "</SI>");
 }
 
 TEST(TreesXml, HundredThousandLevelsOnASmallStack) {

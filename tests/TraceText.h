@@ -2,8 +2,8 @@
 
 // Helpers for comparing trace text whose numbers vary from run to run.
 
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "engine/Platform.h"

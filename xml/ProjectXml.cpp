@@ -158,14 +158,10 @@ std::string SerializeDefines(const KoDefines_C* defines) { return serialize(&Xml
 std::string SerializeSourceLanguage(KoSourceLanguage_C language) {
     return serialize(&Xml::AppendSourceLanguage, language);
 }
-std::string SerializeLanguages(const KoLanguages_C* languages) {
-    return serialize(&Xml::AppendLanguages, languages);
-}
+std::string SerializeLanguages(const KoLanguages_C* languages) { return serialize(&Xml::AppendLanguages, languages); }
 std::string SerializeLanguage(KoLanguage_C language) { return serialize(&Xml::AppendLanguage, language); }
 std::string SerializeTrees(const KoTrees_C* trees) { return serialize(&Xml::AppendTrees, trees); }
-std::string SerializeTreesIndividual(const KoTrees_C* trees) {
-    return serialize(&Xml::AppendTreesIndividual, trees);
-}
+std::string SerializeTreesIndividual(const KoTrees_C* trees) { return serialize(&Xml::AppendTreesIndividual, trees); }
 std::string SerializeTreeItem(const KoTreeStruct* item) { return serialize(&Xml::AppendTreeItem, item); }
 std::string SerializeTreeItemType(KoTreeItemType_C type) { return serialize(&Xml::AppendTreeItemType, type); }
 
