@@ -1,0 +1,143 @@
+// getTrees end to end: the exported JNI function with a fake JNIEnv, the
+// scripted engine handing out a file tree of 50,000 files in 2,000 folders.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <string>
+
+#include "com_vorlanworks_bridge_caller_VorlanBridge.h"
+#include "engine/Platform.h"
+#include "tests/FakeJni.h"
+#include "tests/ProjectRecords.h"
+#include "tests/engine-double/EngineDouble.h"
+#include "xml/ProjectXml.h"
+
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#define dup _dup
+#define dup2 _dup2
+#define close _close
+#else
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <climits>
+#endif
+
+namespace {
+
+std::string EngineNextToProgram() {
+#ifdef _WIN32
+    char path[MAX_PATH];
+    std::string full(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
+    return full.substr(0, full.find_last_of("\\/")) + "\\Vorlan.dll";
+#else
+    char path[PATH_MAX];
+    ssize_t n = readlink("/proc/self/exe", path, sizeof path);
+    std::string full(path, n > 0 ? static_cast<size_t>(n) : 0);
+    return full.substr(0, full.find_last_of('/')) + "/libVorlan.so";
+#endif
+}
+
+struct FileTrees {
+    ProjectRecords records;
+    KoTrees_C* trees;
+
+    FileTrees() {
+        std::vector<KoTreeStruct*> folders;
+        for (int f = 0; f < 2000; ++f) {
+            const std::string folder = "folder" + std::to_string(f);
+            const std::string folderPath = "/home/user/project/src/" + folder;
+            std::vector<KoTreeStruct*> files;
+            for (int i = 0; i < 25; ++i) {
+                const std::string name = "file" + std::to_string(i) + (i % 5 == 0 ? ".h" : ".cpp");
+                files.push_back(records.item(2, name, folderPath + "/" + name, i % 7, i % 3));
+            }
+            folders.push_back(records.item(1, folder, folderPath, 25, 10, files));
+        }
+        trees = records.trees(records.item(0, "project", "/home/user/project", 50000, 20000, folders),
+                              records.item(4, "rules", "", 0, 0), records.item(5, "messages", "", 0, 0));
+    }
+};
+
+// The trees fetch writes one line to standard output per call; it goes to
+// the null device while the benchmark runs, so the report stays readable.
+class QuietStdout {
+public:
+    QuietStdout() {
+        std::fflush(stdout);
+        m_saved = dup(1);
+#ifdef _WIN32
+        FILE* sink = std::fopen("NUL", "w");
+#else
+        FILE* sink = std::fopen("/dev/null", "w");
+#endif
+        if (sink != nullptr) {
+            dup2(fileno(sink), 1);
+            std::fclose(sink);
+        }
+    }
+    ~QuietStdout() {
+        std::fflush(stdout);
+        dup2(m_saved, 1);
+        close(m_saved);
+    }
+
+private:
+    int m_saved;
+};
+
+void BM_GetTreesThroughJni(benchmark::State& state) {
+    static FileTrees data;
+    static EngineDoubleControl* control = nullptr;
+    if (control == nullptr) {
+        const std::string engine = EngineNextToProgram();
+        FakeJni jni;
+        jstring answer =
+            Java_com_vorlanworks_bridge_caller_VorlanBridge_initJniBridge(jni.env(), jni.self(), jni.str(engine));
+        void* library = Platform::OpenLibrary(engine.c_str());
+        auto find =
+            library != nullptr
+                ? reinterpret_cast<EngineDoubleControl* (*)()>(Platform::FindSymbol(library, "engineDoubleControl"))
+                : nullptr;
+        if (jni.text(answer) != "OK" || find == nullptr) {
+            state.SkipWithError(("the scripted engine is not at " + engine + ": build the target Vorlan").c_str());
+            return;
+        }
+        control = find();
+        control->trees = data.trees;
+    }
+    size_t bytes = 0;
+    {
+        QuietStdout quiet;
+        for (auto _ : state) {
+            FakeJni jni;  // holds every array it made: one per call
+            jbyteArray xml =
+                Java_com_vorlanworks_bridge_caller_VorlanBridge_getTrees(jni.env(), jni.self(), JNI_TRUE, 0, nullptr);
+            bytes = jni.bytes(xml).size();
+            benchmark::DoNotOptimize(xml);
+            control->calls.clear();
+            control->releases.clear();
+        }
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
+    state.counters["xml_MB"] = static_cast<double>(bytes) / 1e6;
+}
+BENCHMARK(BM_GetTreesThroughJni)->Unit(benchmark::kMillisecond);
+
+// The serialiser alone, for comparison.
+void BM_SerializeTrees(benchmark::State& state) {
+    static FileTrees data;
+    size_t bytes = 0;
+    for (auto _ : state) {
+        std::string xml = Utils::SerializeTrees(data.trees);
+        bytes = xml.size();
+        benchmark::DoNotOptimize(xml);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
+}
+BENCHMARK(BM_SerializeTrees)->Unit(benchmark::kMillisecond);
+
+}  // namespace

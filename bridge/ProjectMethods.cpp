@@ -1,0 +1,225 @@
+// Project entry points: the project manager, project creation, CCT files,
+// source files with their defines and include paths, and the project's file
+// list, file settings, file extensions and trees.
+
+#include <cstdint>
+#include <string>
+#include <utility>
+
+#include "bridge/FileExists.h"
+#include "bridge/JavaLists.h"
+#include "bridge/JniSupport.h"
+#include "com_vorlanworks_bridge_caller_VorlanBridge.h"
+#include "engine/Platform.h"
+#include "engine/VorlanApi.h"
+#include "log/Logger.h"
+
+using Bridge::ScopedUtfChars;
+using Bridge::SplitList;
+using Utils::Logger;
+
+#define JNI_NAME(method) "Java_com_vorlanworks_bridge_caller_VorlanBridge_" method
+
+namespace {
+
+// The text fallback of a method that gives up early: none while a Java
+// exception is pending (a failed conversion), else the empty string.
+jstring EmptyString(JNIEnv* env) { return env->ExceptionCheck() ? nullptr : Bridge::NewJavaString(env, ""); }
+
+jbyteArray EmptyBytes(JNIEnv* env) {
+    return env->ExceptionCheck() ? nullptr : Bridge::NewJavaBytes(env, std::string());
+}
+
+// As Bridge::Guard, with an empty byte[] as the fallback after a failure.
+template <typename Body>
+jbyteArray GuardBytes(JNIEnv* env, const char* method, Body&& body) noexcept {
+    jbyteArray result = Bridge::Guard<jbyteArray>(method, nullptr, std::forward<Body>(body));
+    if (result != nullptr) return result;
+    try {
+        return EmptyBytes(env);
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+}  // namespace
+
+JNIEXPORT jlong JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_initProjectMngr(JNIEnv* env, jobject,
+                                                                                        jstring bindKey,
+                                                                                        jstring location,
+                                                                                        jstring name) {
+    return Bridge::Guard<jlong>("initProjectMngr", -1, [&]() -> jlong {
+        int status;
+        {
+            // Released in reverse: bindKey, name, location.
+            ScopedUtfChars loc(env, location);
+            ScopedUtfChars nm(env, name);
+            ScopedUtfChars key(env, bindKey);
+            if (!Bridge::ArgumentsPresent("initProjectMngr", {{"bindKey", key}, {"location", loc}, {"name", nm}}))
+                return -1;
+            Logger::Log(
+                2,
+                "\nEnter call initProjectMngr() with parameters: \n\t bindKey = %s \n\t location = %s \n\t name = %s ",
+                key.c_str(), loc.c_str(), nm.c_str());
+            status = VorlanApi::GetInstance()->InitProjectMngr(key.c_str(), loc.c_str(), nm.c_str());
+        }
+        Logger::Log(2, "\n\tExit %s result = %d ", JNI_NAME("initProjectMngr"), Platform::LastErrorCode());
+        return status;
+    });
+}
+
+JNIEXPORT jboolean JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_isTivraProject(JNIEnv* env, jobject,
+                                                                                          jstring location,
+                                                                                          jstring name) {
+    return Bridge::Guard<jboolean>("isTivraProject", JNI_FALSE, [&]() -> jboolean {
+        bool answer;
+        {
+            ScopedUtfChars loc(env, location);
+            ScopedUtfChars nm(env, name);
+            if (!Bridge::ArgumentsPresent("isTivraProject", {{"location", loc}, {"name", nm}})) return JNI_FALSE;
+            Logger::Log(2, "\nEnter call IsTivraProject() with parameters: \n\t location = %s \n\t name = %s ",
+                        loc.c_str(), nm.c_str());
+            answer = VorlanApi::GetInstance()->IsTivraProject(loc.c_str(), nm.c_str());
+        }
+        Logger::Log(2, "\n\tExist %s last error code = %d ", JNI_NAME("isTivraProject"), Platform::LastErrorCode());
+        return answer ? JNI_TRUE : JNI_FALSE;
+    });
+}
+
+JNIEXPORT jlong JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_createProject(JNIEnv* env, jobject,
+                                                                                      jstring location, jstring name,
+                                                                                      jstring acfFile, jstring rcfFile,
+                                                                                      jstring cctFile) {
+    return Bridge::Guard<jlong>("createProject", -1, [&]() -> jlong {
+        int status;
+        {
+            ScopedUtfChars loc(env, location);
+            ScopedUtfChars nm(env, name);
+            ScopedUtfChars acf(env, acfFile);
+            ScopedUtfChars rcf(env, rcfFile);
+            ScopedUtfChars cct(env, cctFile);
+            if (!Bridge::ArgumentsPresent(
+                    "createProject",
+                    {{"location", loc}, {"name", nm}, {"acfFile", acf}, {"rcfFile", rcf}, {"cctFile", cct}}))
+                return -1;
+            VorlanApi* api = VorlanApi::GetInstance();
+            const char* configPath = api->GetUserConfigPath();
+            Logger::Log(2, "\nUser config path = %s\n", configPath != nullptr ? configPath : "(null)");
+            // Traces only: missing files still go to the engine.
+            fileExists(acf.c_str(), 0);
+            fileExists(rcf.c_str(), 0);
+            fileExists(cct.c_str(), 0);
+            fileExists(loc.c_str(), 1);
+            Logger::Log(2,
+                        "\nEnter call createProject() with parameters: \n\t location = %s \n\t name = %s \n\t "
+                        "acfFile = %s \n\t rcfFile = %s \n\t cctFile = %s ",
+                        loc.c_str(), nm.c_str(), acf.c_str(), rcf.c_str(), cct.c_str());
+            status = api->CreateProject(loc.c_str(), nm.c_str(), acf.c_str(), rcf.c_str(), cct.c_str());
+        }
+        Logger::Log(2, "\n\tExist %s result = %d ", JNI_NAME("createProject"), Platform::LastErrorCode());
+        return status;
+    });
+}
+
+JNIEXPORT jlong JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_addCCT(JNIEnv* env, jobject,
+                                                                               jstring cctFilePath) {
+    return Bridge::Guard<jlong>("addCCT", -1, [&]() -> jlong {
+        ScopedUtfChars path(env, cctFilePath);
+        if (!Bridge::ArgumentsPresent("addCCT", {{"cctFilePath", path}})) return -1;
+        fileExists(path.c_str(), 0);
+        Logger::Log(2, "\nEnter call addCCT() with parameter %s\n", path.c_str());
+        return VorlanApi::GetInstance()->AddCCT(path.c_str());
+    });
+}
+
+JNIEXPORT jlong JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_setActiveCCT(JNIEnv* env, jobject, jint lang,
+                                                                                     jstring cctFileName) {
+    return Bridge::Guard<jlong>("setActiveCCT", -1, [&]() -> jlong {
+        ScopedUtfChars path(env, cctFileName);
+        if (!Bridge::ArgumentsPresent("setActiveCCT", {{"cctFileName", path}})) return -1;
+        fileExists(path.c_str(), 0);
+        Logger::Log(2, "\nEnter call setActiveCT() with parameter %d, %s\n", static_cast<int>(lang), path.c_str());
+        return VorlanApi::GetInstance()->SetActiveCCT(lang, path.c_str());
+    });
+}
+
+JNIEXPORT jlong JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_addFile(JNIEnv* env, jobject,
+                                                                                jlong targetLanguage, jstring file,
+                                                                                jstring defines, jint definesSize,
+                                                                                jstring includes, jint includesSize) {
+    return Bridge::Guard<jlong>("addFile", -1, [&]() -> jlong {
+        ScopedUtfChars path(env, file);
+        ScopedUtfChars defineList(env, defines);
+        ScopedUtfChars includeList(env, includes);
+        if (!Bridge::ArgumentsPresent("addFile", {{"file", path}, {"defines", defineList}, {"includes", includeList}}))
+            return -1;
+        const bool definesOk = Bridge::CountAccepted("addFile", "definesSize", definesSize);
+        const bool includesOk = Bridge::CountAccepted("addFile", "includesSize", includesSize);
+        if (!definesOk || !includesOk) return -1;
+        // A size of 0 hands the engine a null array.
+        SplitList defineItems(defineList.c_str(), definesSize, "addFile", "defines");
+        SplitList includeItems(includeList.c_str(), includesSize, "addFile", "includes");
+        // Only the low 32 bits carry the language.
+        const KoSourceLanguage_C language = static_cast<KoSourceLanguage_C>(static_cast<uint32_t>(targetLanguage));
+        return VorlanApi::GetInstance()->AddFile(language, path.c_str(), static_cast<unsigned int>(definesSize),
+                                                 defineItems.items(), static_cast<unsigned int>(includesSize),
+                                                 includeItems.items());
+    });
+}
+
+JNIEXPORT jlong JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_removeFile(JNIEnv* env, jobject,
+                                                                                   jstring filePath) {
+    return Bridge::Guard<jlong>("removeFile", -1, [&]() -> jlong {
+        ScopedUtfChars path(env, filePath);
+        if (!Bridge::ArgumentsPresent("removeFile", {{"filePath", path}})) return -1;
+        return VorlanApi::GetInstance()->RemoveFile(path.c_str());
+    });
+}
+
+JNIEXPORT jstring JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_getFiles(JNIEnv* env, jobject) {
+    return Bridge::GuardString(env, "getFiles", "",
+                               [&] { return Bridge::NewJavaString(env, VorlanApi::GetInstance()->GetFiles()); });
+}
+
+JNIEXPORT jstring JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_getKoFile(JNIEnv* env, jobject,
+                                                                                    jstring filePath) {
+    return Bridge::GuardString(env, "getKoFile", "", [&]() -> jstring {
+        Logger::Log(2, "\n getting ko file \n");
+        std::string text;
+        {
+            ScopedUtfChars path(env, filePath);
+            if (!Bridge::ArgumentsPresent("getKoFile", {{"filePath", path}})) return EmptyString(env);
+            Logger::Log(2, "\n file path: %s\n", path.c_str());
+            text = VorlanApi::GetInstance()->GetKoFile(path.c_str());
+            Logger::Log(2, "\n got it \n");
+        }
+        return Bridge::NewJavaString(env, text);
+    });
+}
+
+JNIEXPORT jstring JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_getFileExtensions(JNIEnv* env, jobject) {
+    return Bridge::GuardString(env, "getFileExtensions", "", [&] {
+        Logger::Log(2, "\n getting mapped file extensions \n");
+        const std::string text = VorlanApi::GetInstance()->GetMappedFileExtensions();
+        Logger::Log(2, "\n got it \n");
+        return Bridge::NewJavaString(env, text);
+    });
+}
+
+JNIEXPORT jbyteArray JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_getTrees(JNIEnv* env, jobject,
+                                                                                      jboolean flag, jint count,
+                                                                                      jstring list) {
+    return GuardBytes(env, "getTrees", [&]() -> jbyteArray {
+        if (!Bridge::CountAccepted("getTrees", "count", count)) return EmptyBytes(env);
+        std::string text;
+        {
+            // With no items the list is not read at all, and may be null.
+            ScopedUtfChars items(env, count > 0 ? list : nullptr);
+            if (count > 0 && !Bridge::ArgumentsPresent("getTrees", {{"list", items}})) return EmptyBytes(env);
+            SplitList split(items.c_str(), count, "getTrees", "list");
+            text =
+                VorlanApi::GetInstance()->GetTrees(flag != JNI_FALSE, static_cast<unsigned int>(count), split.items());
+        }
+        return Bridge::NewJavaBytes(env, text);
+    });
+}

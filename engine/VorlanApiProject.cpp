@@ -1,0 +1,110 @@
+// Fetch methods of the project family: trees, one file's settings, the file
+// list, the mapped file extensions and the included files. Each fetches a
+// record, turns it into text and hands it back to the engine's release entry
+// as the engine expects (the file list and the included files are not
+// released).
+
+#include <cstdio>
+
+#include "engine/Forwarding.h"
+#include "engine/KoProject.h"
+#include "engine/VorlanApi.h"
+#include "log/Logger.h"
+#include "xml/ProjectXml.h"
+
+using Forwarding::Enter;
+using Forwarding::LogApiCall;
+using Forwarding::LogResult;
+using Utils::Logger;
+
+std::string VorlanApi::GetTrees(bool flag, unsigned int count, char** list) {
+    if (!Enter(VORLAN_METHOD("GetTrees"), "\tAttempt to call VorlanApi::GetTrees failed because ptr2f is null%s\n",
+               m_pf_getTrees))
+        return std::string();
+    KoTrees_C* trees = nullptr;
+    const int status = m_pf_getTrees(&trees, flag, count, list);
+    // This one line goes to standard output whatever the log is set to.
+    std::printf("call result: %d\n", status);
+    std::fflush(stdout);
+    LogResult(status);
+    std::string text;
+    try {
+        if (status == 0 && trees != nullptr) text = Utils::SerializeTrees(trees);
+    } catch (...) {
+        if (trees != nullptr) FreeTrees(&trees);
+        throw;
+    }
+    if (trees != nullptr) FreeTrees(&trees);
+    return text;
+}
+
+std::string VorlanApi::GetKoFile(const char* filePath) {
+    if (!Enter(VORLAN_METHOD("GetKoFile"), VORLAN_MISSING_ENTRY("GetKoFile"), m_pf_getKoFile)) return std::string();
+    KoFile_C* file = nullptr;
+    LogApiCall("getKoFile");
+    Logger::Log(2, "\t\t filepath - %s\n", filePath != nullptr ? filePath : "(null)");
+    const int status = m_pf_getKoFile(filePath, &file);
+    LogResult(status);
+    std::string text;
+    try {
+        if (status == 0 && file != nullptr) text = Utils::SerializeKoFile(file);
+    } catch (...) {
+        FreeKoFile(&file);
+        throw;
+    }
+    // Also when no record came back: the engine expects the call either way.
+    FreeKoFile(&file);
+    return text;
+}
+
+std::string VorlanApi::GetFiles() {
+    if (!Enter(VORLAN_METHOD("GetFiles"), VORLAN_MISSING_ENTRY("GetFiles"), m_pf_getFiles)) return std::string();
+    KoFileList_C* files = nullptr;
+    LogApiCall("getFiles");
+    const int status = m_pf_getFiles(&files);
+    LogResult(status);
+    std::string text;
+    // The engine keeps the list: it has no release entry for it.
+    if (status == 0) Utils::Xml::AppendJoined(text, files);
+    return text;
+}
+
+std::string VorlanApi::GetMappedFileExtensions() {
+    if (!Enter(VORLAN_METHOD("GetMappedFileExtensions"), VORLAN_MISSING_ENTRY("GetMappedFileExtensions"),
+               m_pf_getMappedFileExtensions))
+        return std::string();
+    std::string text;
+    // C, then C++; C# is not asked for. A failed query does not stop the other.
+    static const struct {
+        KoSourceLanguage_C code;
+        const char* name;
+    } kQueries[] = {{0, "C"}, {1, "CPP"}};
+    for (const auto& query : kQueries) {
+        KoStrings_C* extensions = nullptr;
+        LogApiCall("getMappedFileExtensions");
+        Logger::Log(2, "\t\t language - %s\n", query.name);
+        const int status = m_pf_getMappedFileExtensions(query.code, &extensions);
+        LogResult(status);
+        if (status != 0 || extensions == nullptr) continue;
+        try {
+            if (extensions->count > 0 && !text.empty()) text += ';';
+            Utils::Xml::AppendJoined(text, extensions);
+        } catch (...) {
+            FreeStrings(&extensions);
+            throw;
+        }
+        FreeStrings(&extensions);
+    }
+    return text;
+}
+
+int VorlanApi::GetIncludeFiles() {
+    if (!Enter(VORLAN_METHOD("GetIncludeFiles"), VORLAN_MISSING_ENTRY("GetIncludeFiles"), m_pf_getIncludedFiles))
+        return -1;
+    void* record = nullptr;
+    LogApiCall("getIncludedFiles");
+    const int status = m_pf_getIncludedFiles(&record);
+    LogResult(status);
+    // Neither read nor released: nothing of the bridge uses it.
+    return status;
+}

@@ -1,0 +1,68 @@
+import static org.junit.jupiter.api.Assertions.assertArrayEquals;
+import static org.junit.jupiter.api.Assertions.assertEquals;
+import static org.junit.jupiter.api.Assertions.assertFalse;
+import static org.junit.jupiter.api.Assertions.assertTrue;
+
+import com.vorlanworks.bridge.caller.VorlanBridge;
+
+import java.nio.file.Files;
+import java.nio.file.Path;
+
+import org.junit.jupiter.api.BeforeAll;
+import org.junit.jupiter.api.Test;
+import org.junit.jupiter.api.io.TempDir;
+
+/** Project and environment methods in a real JVM, against the scripted engine. */
+class ProjectEnvironmentTest {
+    static final VorlanBridge bridge = BridgeLoader.bridge();
+    static final String SEP = String.valueOf(VorlanBridge.LIST_SEPARATOR);
+
+    @BeforeAll
+    static void loadEngine() {
+        assertEquals("OK", bridge.initJniBridge(BridgeLoader.engine()));
+    }
+
+    @Test
+    void projectMethodsReachTheEngine(@TempDir Path dir) throws Exception {
+        Path acf = Files.writeString(dir.resolve("p.acf"), "a");
+        assertEquals(0L, bridge.createProject(dir.toString(), "p", acf.toString(), acf.toString(), "/missing.cct"));
+        assertTrue(bridge.isTivraProject(dir.toString(), "p"));
+        assertEquals(0L, bridge.initProjectMngr("key", dir.toString(), "p"));
+        assertEquals(0L, bridge.addFile(1L, "/src/\u00e9\u4e2d\ud83d\ude00.c", "A" + SEP + "B=1", 2, "", 0));
+        assertEquals(0L, bridge.addFile(0L, "/src/a.c", "A", 3, "/inc" + SEP + "/x" + SEP + "/y", 1));
+        // The scripted engine hands out no records unless told to.
+        assertArrayEquals(new byte[0], bridge.getTrees(true, 2, "a" + SEP + "b"));
+        assertArrayEquals(new byte[0], bridge.getTrees(false, 0, null));
+        assertEquals("", bridge.getKoFile("/src/a.c"));
+        assertEquals("", bridge.getFiles());
+        assertEquals("", bridge.getFileExtensions());
+    }
+
+    @Test
+    void nullArgumentsAndNegativeCountsGiveFallbacks() {
+        assertEquals(-1L, bridge.addFile(0L, null, "", 0, "", 0));
+        assertEquals(-1L, bridge.addFile(0L, "/a.c", "", -1, "", 0));
+        assertEquals(-1L, bridge.createProject(null, null, null, null, null));
+        assertFalse(bridge.isTivraProject(null, "p"));
+        assertEquals("", bridge.getKoFile(null));
+        assertArrayEquals(new byte[0], bridge.getTrees(true, 2, null));
+        assertArrayEquals(new byte[0], bridge.getTrees(true, -1, "a"));
+        bridge.setWorkspace(null);
+    }
+
+    @Test
+    void environmentMethodsReachTheEngine() {
+        assertEquals("getInstallPath text", bridge.getInstallPath());
+        assertEquals("getUserConfigPath text", bridge.getUserConfigPath());
+        assertEquals("getWorkspace text", bridge.getWorkspace());
+        assertEquals("getTivraContextHelp text", bridge.getTivraContextHelp(3));
+        bridge.setWorkspace("/ws/\u00e9");
+        bridge.setCurrentLanguage(7);
+        assertEquals(7, bridge.getCurrentLanguage());
+        assertEquals("", bridge.getAvailableLanguages());
+        assertEquals("", bridge.getCMAProjects());
+        assertEquals("", bridge.getReportTools());
+        bridge.setUserLibrary("lib");
+        assertEquals("getUserLibrary: Not implemented yet.", bridge.getUserLibrary(true));
+    }
+}
