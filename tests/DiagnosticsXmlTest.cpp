@@ -163,6 +163,26 @@ TEST(DiagnosticsXml, BrokenRecordsAreWrittenWithoutCrashing) {
     EXPECT_EQ(SerializeDiagnosticArray(records.List({nullptr})), "<KOE></KOE>");
 }
 
+TEST(DiagnosticsXml, MeasuredLengthIsTheWrittenLength) {
+    DiagnosticRecords records;
+    const char* markup = "&&<>'\"x";
+    DiagnosticStruct* broken =
+        records.Diagnostic(nullptr, {nullptr, "p"}, {nullptr, records.Location(nullptr, 0, 0)}, {nullptr});
+    DiagnosticStruct* full =
+        records.Diagnostic(records.Message(markup, nullptr, INT_MIN, "", markup, "p", {markup, nullptr}), {markup},
+                           {records.Location(markup, INT_MAX, -10), records.Location("f", 9, 10)}, {broken}, 1, -1);
+    broken->parameters = nullptr;
+    for (KoDiagnosticArray_C* list : {records.List({}), records.List({nullptr}), records.List({full, broken})}) {
+        const std::string written = SerializeDiagnosticArray(list);
+        EXPECT_EQ(Xml::MeasureDiagnosticArray(list), written.size()) << written;
+    }
+    EXPECT_EQ(Xml::MeasureDiagnosticArray(nullptr), 0u);
+    // Appending keeps what the buffer held.
+    std::string out = "head";
+    Xml::AppendDiagnosticArray(out, records.List({}));
+    EXPECT_EQ(out, "head<KOE></KOE>");
+}
+
 TEST(DiagnosticsXml, RandomTreesMatchAPlainRecursiveWriter) {
     std::mt19937 random(20240611);
     for (int round = 0; round < 200; ++round) {
@@ -190,6 +210,7 @@ TEST(DiagnosticsXml, RandomTreesMatchAPlainRecursiveWriter) {
         }
         KoDiagnosticArray_C* list = records.List(level);
         ASSERT_EQ(SerializeDiagnosticArrayIndividual(list), ReferenceList(list)) << "round " << round;
+        ASSERT_EQ(Xml::MeasureDiagnosticArray(list), SerializeDiagnosticArray(list).size()) << "round " << round;
     }
 }
 

@@ -4,6 +4,7 @@
 // to Java. The by-value functions are thin wrappers over the appending forms,
 // which write everything into one buffer.
 
+#include <cstddef>
 #include <string>
 
 #include "engine/KoDiagnostics.h"
@@ -29,6 +30,10 @@ void AppendMessage(std::string& out, const KoMessage_C* message);
 void AppendDiagnostic(std::string& out, const DiagnosticStruct* diagnostic);
 void AppendDiagnosticArrayIndividual(std::string& out, const KoDiagnosticArray_C* diagnostics);
 void AppendDiagnosticArray(std::string& out, const KoDiagnosticArray_C* diagnostics);
+
+// Bytes that AppendDiagnosticArray writes for `diagnostics`; the list writers
+// measure first and reserve that much, so the buffer never grows by copying.
+size_t MeasureDiagnosticArray(const KoDiagnosticArray_C* diagnostics);
 
 }  // namespace Xml
 }  // namespace Utils
