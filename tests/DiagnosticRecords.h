@@ -109,13 +109,14 @@ public:
         return Array<KoDiagnosticArray_C>(diagnostics);
     }
 
-private:
-    static constexpr size_t kChunk = 1 << 20;
-
+    // A zeroed record, for shapes the helpers above do not make.
     template <typename T>
     T* New() {
         return new (Allocate(sizeof(T))) T();
     }
+
+private:
+    static constexpr size_t kChunk = 1 << 20;
 
     std::vector<std::unique_ptr<uint64_t[]>> m_chunks;
     uint64_t* m_current = nullptr;
