@@ -111,26 +111,6 @@ TEST(DiagnosticsXml, IntegersAreSignedDecimalAndAnyNonZeroByteIsTrue) {
               "<LI><F>f</F><L>-1</L><C>-2147483648</C></LI><LI><F>g</F><L>2147483647</L><C>0</C></LI>");
 }
 
-TEST(DiagnosticsXml, SubDiagnosticsFollowSdBeforeParametersAndLocations) {
-    DiagnosticRecords records;
-    DiagnosticStruct* grandchild = records.Diagnostic(Plain(records, "gc"), {}, {}, {}, 0, 3);
-    DiagnosticStruct* first = records.Diagnostic(Plain(records, "c1"), {"p1"}, {}, {grandchild}, 0, 2);
-    DiagnosticStruct* second = records.Diagnostic(Plain(records, "c2"), {}, {records.Location("b.c", 4, 1)}, {}, 0, 4);
-    DiagnosticStruct* root =
-        records.Diagnostic(Plain(records, "root"), {"x", "y"}, {records.Location("a.c", 1, 1)}, {first, second}, 0, 1);
-    const std::string rootHead = LeafHead("root", 1, true);
-    const std::string children = "<KOD>" + LeafHead("c1", 2, true) + "<KOD>" + LeafHead("gc", 3, false) +
-                                 "</KOD><MP><![CDATA[p1]]></MP></KOD>" + "<KOD>" + LeafHead("c2", 4, false) +
-                                 "<LI><F>b.c</F><L>4</L><C>1</C></LI></KOD>";
-    const std::string rootTail = "<MP><![CDATA[x]]></MP><MP><![CDATA[y]]></MP><LI><F>a.c</F><L>1</L><C>1</C></LI>";
-
-    EXPECT_EQ(SerializeDiagnostic(root), rootHead + children + rootTail);
-    EXPECT_EQ(SerializeDiagnosticArrayIndividual(root->subDiagnostics), children);
-    EXPECT_EQ(SerializeDiagnosticArray(records.List({root, second})),
-              "<KOE><KOD>" + rootHead + children + rootTail + "</KOD><KOD>" + LeafHead("c2", 4, false) +
-                  "<LI><F>b.c</F><L>4</L><C>1</C></LI></KOD></KOE>");
-}
-
 TEST(DiagnosticsXml, BrokenRecordsAreWrittenWithoutCrashing) {
     DiagnosticRecords records;
     // Null texts are empty text; a null reference array (as in messages that
