@@ -1,0 +1,123 @@
+// Results: opening the results store, aggregation with its progress callback,
+// whether a file has (up-to-date) results, and a file's diagnostics as XML.
+
+#include "bridge/ResultsMethods.h"
+
+#include <atomic>
+#include <string>
+
+#include "bridge/JniSupport.h"
+#include "com_vorlanworks_bridge_caller_VorlanBridge.h"
+#include "engine/Platform.h"
+#include "engine/VorlanApi.h"
+#include "log/Logger.h"
+
+using Bridge::ScopedUtfChars;
+using Utils::Logger;
+
+#define JNI_NAME(method) "Java_com_vorlanworks_bridge_caller_VorlanBridge_" method
+
+namespace {
+
+// For methods returning a byte[]: an exception that escapes the body becomes
+// one level-1 line and an empty array, or null when a Java exception is
+// already pending (no JNI call may be made then).
+template <typename Body>
+jbyteArray GuardBytes(JNIEnv* env, const char* method, Body&& body) noexcept {
+    try {
+        return body();
+    } catch (const std::exception& e) {
+        Bridge::LogUnexpected(method, e.what());
+    } catch (...) {
+        Bridge::LogUnexpected(method, "unknown exception");
+    }
+    try {
+        return env->ExceptionCheck() ? nullptr : Bridge::NewJavaBytes(env, std::string());
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+jboolean ToJava(bool answer) { return answer ? JNI_TRUE : JNI_FALSE; }
+
+}  // namespace
+
+void genericProgressFunction(unsigned int progress) {
+    Logger::Log(2, "Aggregate progress is %d\n", static_cast<int>(progress));
+}
+
+JNIEXPORT jlong JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_initResults(JNIEnv* env, jobject,
+                                                                                    jstring bindKey, jstring location,
+                                                                                    jstring name) {
+    return Bridge::Guard<jlong>("initResults", -1, [&]() -> jlong {
+        int status;
+        {
+            // One at a time: no JNI call may follow a failed conversion.
+            ScopedUtfChars key(env, bindKey);
+            if (key.failed()) return -1;
+            ScopedUtfChars where(env, location);
+            if (where.failed()) return -1;
+            ScopedUtfChars what(env, name);
+            if (!Bridge::ArgumentsPresent("initResults", {{"bindKey", key}, {"location", where}, {"name", what}}))
+                return -1;
+            Logger::Log(2,
+                        "\nEnter call initResultst() with parameters: \n\t bindKey = %s \n\t location = %s \n\t "
+                        "name = %s",
+                        key.c_str(), where.c_str(), what.c_str());
+            status = VorlanApi::GetInstance()->InitResults(key.c_str(), where.c_str(), what.c_str());
+        }
+        // The error code, not the status, follows "result =".
+        Logger::Log(2, "\n\tExit %s result = %d ", JNI_NAME("initResults"), Platform::LastErrorCode());
+        return status;
+    });
+}
+
+JNIEXPORT void JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_aggregate(JNIEnv*, jobject) {
+    Bridge::GuardVoid("aggregate", [] {
+        // The callback is handed to the proxy once per process and stays there.
+        // Atomic, so that racing first calls are well defined; both would store
+        // the same pointer anyway.
+        static std::atomic<bool> bAggregateSet{false};
+        VorlanApi* api = VorlanApi::GetInstance();
+        if (!bAggregateSet.exchange(true)) api->SetAggregateCallback(&genericProgressFunction);
+        api->Aggregate();
+    });
+}
+
+JNIEXPORT jboolean JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_hasResults(JNIEnv* env, jobject,
+                                                                                      jstring filePath) {
+    return Bridge::Guard<jboolean>("hasResults", JNI_FALSE, [&]() -> jboolean {
+        ScopedUtfChars path(env, filePath);
+        if (!Bridge::ArgumentsPresent("hasResults", {{"filePath", path}})) return JNI_FALSE;
+        Logger::Log(2, "\nEnter call HasResults() with parameters: \n\t filePath = %s ", path.c_str());
+        return ToJava(VorlanApi::GetInstance()->HasResults(path.c_str()));
+    });
+}
+
+JNIEXPORT jboolean JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_hasUpToDateResults(JNIEnv* env, jobject,
+                                                                                              jstring filePath) {
+    return Bridge::Guard<jboolean>("hasUpToDateResults", JNI_FALSE, [&]() -> jboolean {
+        ScopedUtfChars path(env, filePath);
+        if (!Bridge::ArgumentsPresent("hasUpToDateResults", {{"filePath", path}})) return JNI_FALSE;
+        Logger::Log(2, "\nEnter call HasUpToDateResults() with parameters: \n\t filePath = %s ", path.c_str());
+        return ToJava(VorlanApi::GetInstance()->HasUpToDateResults(path.c_str()));
+    });
+}
+
+// `messages`, `rules` and `mask` are accepted for the Java signature only: the
+// engine is always asked without filters.
+JNIEXPORT jbyteArray JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_getDiagnostics(JNIEnv* env, jobject,
+                                                                                            jstring filePath, jstring,
+                                                                                            jstring, jlong) {
+    return GuardBytes(env, "getDiagnostics", [&]() -> jbyteArray {
+        std::string xml;
+        {
+            ScopedUtfChars path(env, filePath);
+            if (!Bridge::ArgumentsPresent("getDiagnostics", {{"filePath", path}}))
+                return path.failed() ? nullptr : Bridge::NewJavaBytes(env, std::string());
+            xml = VorlanApi::GetInstance()->GetDiagnostics(path.c_str(), nullptr, nullptr, 0);
+        }
+        // Null when the array could not be made; the JVM's exception stays.
+        return Bridge::NewJavaBytes(env, xml);
+    });
+}
