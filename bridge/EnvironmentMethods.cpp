@@ -11,8 +11,6 @@
 using Bridge::ScopedUtfChars;
 using Utils::Logger;
 
-#define JNI_NAME(method) "Java_com_vorlanworks_bridge_caller_VorlanBridge_" method
-
 namespace {
 
 // A getter that hands the engine's text to Java unchanged; `fallback` is what
@@ -61,7 +59,7 @@ JNIEXPORT void JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_setWorksp
             if (!Bridge::ArgumentsPresent("setWorkspace", {{"path", chars}})) return;
             VorlanApi::GetInstance()->SetWorkspacePath(chars.c_str());
         }
-        Logger::Log(2, "\n\tExist %s result = %d ", JNI_NAME("setWorkspace"), Platform::LastErrorCode());
+        Logger::Log(2, "\n\tExist %s result = %d ", VORLAN_JNI_NAME("setWorkspace"), Platform::LastErrorCode());
     });
 }
 

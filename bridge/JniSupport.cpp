@@ -5,8 +5,11 @@
 
 namespace Bridge {
 
-ScopedUtfChars::ScopedUtfChars(JNIEnv* env, jstring text)
-    : m_env(env), m_text(text), m_chars(text != nullptr ? env->GetStringUTFChars(text, nullptr) : nullptr) {}
+ScopedUtfChars::ScopedUtfChars(JNIEnv* env, jstring text) : m_env(env), m_text(text), m_chars(nullptr) {
+    // After an earlier conversion of the same call failed, its exception is
+    // pending and no further JNI call may be made: this one counts as failed.
+    if (text != nullptr && !env->ExceptionCheck()) m_chars = env->GetStringUTFChars(text, nullptr);
+}
 
 ScopedUtfChars::~ScopedUtfChars() {
     if (m_chars != nullptr) m_env->ReleaseStringUTFChars(m_text, m_chars);

@@ -12,6 +12,9 @@
 
 #include "log/Logger.h"
 
+// The exported name of a native method, as the exit lines write it.
+#define VORLAN_JNI_NAME(method) "Java_com_vorlanworks_bridge_caller_VorlanBridge_" method
+
 namespace Bridge {
 
 // Holds the modified-UTF-8 characters of a Java string for one scope and
@@ -100,6 +103,24 @@ jstring GuardString(JNIEnv* env, const char* method, const char* fallback, Body&
     }
     try {
         return env->ExceptionCheck() ? nullptr : NewJavaString(env, fallback);
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+// The same for methods returning a byte[]: an empty array after a failure,
+// unless a Java exception is already pending.
+template <typename Body>
+jbyteArray GuardBytes(JNIEnv* env, const char* method, Body&& body) noexcept {
+    try {
+        return body();
+    } catch (const std::exception& e) {
+        LogUnexpected(method, e.what());
+    } catch (...) {
+        LogUnexpected(method, "unknown exception");
+    }
+    try {
+        return env->ExceptionCheck() ? nullptr : NewJavaBytes(env, std::string());
     } catch (...) {
         return nullptr;
     }

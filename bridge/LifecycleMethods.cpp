@@ -10,8 +10,6 @@
 using Bridge::ScopedUtfChars;
 using Utils::Logger;
 
-#define JNI_NAME(method) "Java_com_vorlanworks_bridge_caller_VorlanBridge_" method
-
 JNIEXPORT jlong JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_initDeploymentInfo(JNIEnv*, jobject) {
     return Bridge::Guard<jlong>("initDeploymentInfo", -1, [&] { return VorlanApi::GetInstance()->InitDeployment(); });
 }
@@ -25,7 +23,7 @@ JNIEXPORT void JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_setBindKe
             Logger::Log(2, "\nEnter call SetBindKey() with parameters: \n\t bindKey = %s ", key.c_str());
             VorlanApi::GetInstance()->SetBindKey(key.c_str());
         }
-        Logger::Log(2, "\n\tExit %s result = %d ", JNI_NAME("setBindKey"), Platform::LastErrorCode());
+        Logger::Log(2, "\n\tExit %s result = %d ", VORLAN_JNI_NAME("setBindKey"), Platform::LastErrorCode());
     });
 }
 
@@ -39,7 +37,7 @@ JNIEXPORT jlong JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_initApi(
             Logger::Log(2, "\nEnter call initApi() with parameters: \n\t bindKey = %s ", key.c_str());
             status = VorlanApi::GetInstance()->InitApi(key.c_str());
         }
-        Logger::Log(2, "\n\tExit %s result = %d ", JNI_NAME("initApi"), Platform::LastErrorCode());
+        Logger::Log(2, "\n\tExit %s result = %d ", VORLAN_JNI_NAME("initApi"), Platform::LastErrorCode());
         return status;
     });
 }

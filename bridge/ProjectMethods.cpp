@@ -18,8 +18,6 @@ using Bridge::ScopedUtfChars;
 using Bridge::SplitList;
 using Utils::Logger;
 
-#define JNI_NAME(method) "Java_com_vorlanworks_bridge_caller_VorlanBridge_" method
-
 namespace {
 
 // The text fallback of a method that gives up early: none while a Java
@@ -28,18 +26,6 @@ jstring EmptyString(JNIEnv* env) { return env->ExceptionCheck() ? nullptr : Brid
 
 jbyteArray EmptyBytes(JNIEnv* env) {
     return env->ExceptionCheck() ? nullptr : Bridge::NewJavaBytes(env, std::string());
-}
-
-// As Bridge::Guard, with an empty byte[] as the fallback after a failure.
-template <typename Body>
-jbyteArray GuardBytes(JNIEnv* env, const char* method, Body&& body) noexcept {
-    jbyteArray result = Bridge::Guard<jbyteArray>(method, nullptr, std::forward<Body>(body));
-    if (result != nullptr) return result;
-    try {
-        return EmptyBytes(env);
-    } catch (...) {
-        return nullptr;
-    }
 }
 
 }  // namespace
@@ -63,7 +49,7 @@ JNIEXPORT jlong JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_initProj
                 key.c_str(), loc.c_str(), nm.c_str());
             status = VorlanApi::GetInstance()->InitProjectMngr(key.c_str(), loc.c_str(), nm.c_str());
         }
-        Logger::Log(2, "\n\tExit %s result = %d ", JNI_NAME("initProjectMngr"), Platform::LastErrorCode());
+        Logger::Log(2, "\n\tExit %s result = %d ", VORLAN_JNI_NAME("initProjectMngr"), Platform::LastErrorCode());
         return status;
     });
 }
@@ -81,7 +67,7 @@ JNIEXPORT jboolean JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_isTiv
                         loc.c_str(), nm.c_str());
             answer = VorlanApi::GetInstance()->IsTivraProject(loc.c_str(), nm.c_str());
         }
-        Logger::Log(2, "\n\tExist %s last error code = %d ", JNI_NAME("isTivraProject"), Platform::LastErrorCode());
+        Logger::Log(2, "\n\tExist %s last error code = %d ", VORLAN_JNI_NAME("isTivraProject"), Platform::LastErrorCode());
         return answer ? JNI_TRUE : JNI_FALSE;
     });
 }
@@ -116,7 +102,7 @@ JNIEXPORT jlong JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_createPr
                         loc.c_str(), nm.c_str(), acf.c_str(), rcf.c_str(), cct.c_str());
             status = api->CreateProject(loc.c_str(), nm.c_str(), acf.c_str(), rcf.c_str(), cct.c_str());
         }
-        Logger::Log(2, "\n\tExist %s result = %d ", JNI_NAME("createProject"), Platform::LastErrorCode());
+        Logger::Log(2, "\n\tExist %s result = %d ", VORLAN_JNI_NAME("createProject"), Platform::LastErrorCode());
         return status;
     });
 }
@@ -209,7 +195,7 @@ JNIEXPORT jstring JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_getFil
 JNIEXPORT jbyteArray JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_getTrees(JNIEnv* env, jobject,
                                                                                       jboolean flag, jint count,
                                                                                       jstring list) {
-    return GuardBytes(env, "getTrees", [&]() -> jbyteArray {
+    return Bridge::GuardBytes(env, "getTrees", [&]() -> jbyteArray {
         if (!Bridge::CountAccepted("getTrees", "count", count)) return EmptyBytes(env);
         std::string text;
         {

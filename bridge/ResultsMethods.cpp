@@ -15,28 +15,7 @@
 using Bridge::ScopedUtfChars;
 using Utils::Logger;
 
-#define JNI_NAME(method) "Java_com_vorlanworks_bridge_caller_VorlanBridge_" method
-
 namespace {
-
-// For methods returning a byte[]: an exception that escapes the body becomes
-// one level-1 line and an empty array, or null when a Java exception is
-// already pending (no JNI call may be made then).
-template <typename Body>
-jbyteArray GuardBytes(JNIEnv* env, const char* method, Body&& body) noexcept {
-    try {
-        return body();
-    } catch (const std::exception& e) {
-        Bridge::LogUnexpected(method, e.what());
-    } catch (...) {
-        Bridge::LogUnexpected(method, "unknown exception");
-    }
-    try {
-        return env->ExceptionCheck() ? nullptr : Bridge::NewJavaBytes(env, std::string());
-    } catch (...) {
-        return nullptr;
-    }
-}
 
 jboolean ToJava(bool answer) { return answer ? JNI_TRUE : JNI_FALSE; }
 
@@ -67,7 +46,7 @@ JNIEXPORT jlong JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_initResu
             status = VorlanApi::GetInstance()->InitResults(key.c_str(), where.c_str(), what.c_str());
         }
         // The error code, not the status, follows "result =".
-        Logger::Log(2, "\n\tExit %s result = %d ", JNI_NAME("initResults"), Platform::LastErrorCode());
+        Logger::Log(2, "\n\tExit %s result = %d ", VORLAN_JNI_NAME("initResults"), Platform::LastErrorCode());
         return status;
     });
 }
@@ -109,7 +88,7 @@ JNIEXPORT jboolean JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_hasUp
 JNIEXPORT jbyteArray JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_getDiagnostics(JNIEnv* env, jobject,
                                                                                             jstring filePath, jstring,
                                                                                             jstring, jlong) {
-    return GuardBytes(env, "getDiagnostics", [&]() -> jbyteArray {
+    return Bridge::GuardBytes(env, "getDiagnostics", [&]() -> jbyteArray {
         std::string xml;
         {
             ScopedUtfChars path(env, filePath);

@@ -72,3 +72,15 @@ TEST_F(JniResults, ByteArraysCarryTheExactBytes) {
     expectException = true;
     EXPECT_EQ(Bridge::NewJavaBytes(jni.env(), bytes), nullptr);
 }
+
+TEST_F(JniResults, NoConversionIsAttemptedWhileAnExceptionIsPending) {
+    jni.failGetStringUTFChars = true;
+    expectException = true;
+    Bridge::ScopedUtfChars first(jni.env(), jni.str("a"));
+    jni.failGetStringUTFChars = false;
+    Bridge::ScopedUtfChars second(jni.env(), jni.str("b"));
+    EXPECT_TRUE(first.failed());
+    EXPECT_TRUE(second.failed());
+    EXPECT_EQ(jni.utfCharsTaken(), 0);
+    EXPECT_FALSE(Bridge::ArgumentsPresent("m", {{"a", first}, {"b", second}}));
+}
