@@ -24,7 +24,7 @@ build-linux: bootstrap
 # any finding ends its test program with a failure.
 test-asan: bootstrap
 	cmake --preset asan
-	cmake --build build/asan -j $(JOBS) --target vorlan_tests
+	cmake --build build/asan -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir build/asan -j $(JOBS) --output-on-failure
 
