@@ -104,10 +104,13 @@ public:
     void run(std::vector<Finding>& findings) {
         while (m_pos < m_text.size()) {
             char c = m_text[m_pos];
+            bool code = !isBlank(c) && c != '\n' && c != '\r';
             if (c == '/' && peek(1) == '/') {
                 lineComment(findings);
+                code = false;
             } else if (c == '/' && peek(1) == '*') {
                 blockComment(findings);
+                code = false;
             } else if (c == '"') {
                 quoted('"');
             } else if (c == '\'') {
@@ -122,6 +125,7 @@ public:
             } else {
                 advance();
             }
+            if (code) m_codeOnLine = true;
         }
         for (Finding& jump : m_gotos) {
             auto label = m_labels.find(parameter(jump, 0));
@@ -137,12 +141,24 @@ private:
     void advance() {
         if (m_text[m_pos] == '\n') {
             ++m_line;
-            m_lineBegin = m_pos + 1;
+            m_lineBegin = m_columnPos = m_pos + 1;
+            m_columnChars = 0;
+            m_codeOnLine = false;
         }
         ++m_pos;
     }
 
-    int column(size_t pos) const { return characters(m_text, m_lineBegin, pos) + 1; }
+    // Columns are asked for in increasing positions on a line: count on from
+    // the last one rather than from the line start.
+    int column(size_t pos) {
+        if (pos < m_columnPos) {
+            m_columnPos = m_lineBegin;
+            m_columnChars = 0;
+        }
+        m_columnChars += characters(m_text, m_columnPos, pos);
+        m_columnPos = pos;
+        return m_columnChars + 1;
+    }
 
     // TODO or FIXME as a word inside a comment.
     void commentWord(std::vector<Finding>& findings) {
@@ -202,9 +218,7 @@ private:
 
     void word() {
         size_t start = m_pos;
-        bool firstOnLine = true;
-        for (size_t i = m_lineBegin; i < start; ++i)
-            if (!isBlank(m_text[i])) firstOnLine = false;
+        bool firstOnLine = !m_codeOnLine;
         while (m_pos < m_text.size() && isIdentifier(m_text[m_pos])) ++m_pos;
         std::string word = m_text.substr(start, m_pos - start);
 
@@ -233,6 +247,9 @@ private:
     size_t m_pos = 0;
     size_t m_lineBegin = 0;
     int m_line = 1;
+    size_t m_columnPos = 0;  // a position on the current line and its column - 1
+    int m_columnChars = 0;
+    bool m_codeOnLine = false;  // code before the current position on this line
     std::vector<Finding> m_gotos;
     std::map<std::string, std::pair<int, int>> m_labels;  // first definition of each label
 };

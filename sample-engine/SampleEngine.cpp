@@ -159,7 +159,7 @@ std::string installDirectory() {
 
 std::string installPath(const char* below = nullptr) {
     static const std::string directory = installDirectory();
-    return below == nullptr ? directory : (fs::path(directory) / below).string();
+    return below == nullptr ? directory : (fs::path(directory) / below).make_preferred().string();
 }
 
 std::string userPath(const char* below = nullptr) {
@@ -168,7 +168,7 @@ std::string userPath(const char* below = nullptr) {
     if (const char* profile = std::getenv("USERPROFILE")) home = profile;
 #endif
     fs::path user = fs::path(home != nullptr ? home : ".") / ".vorlan-sample";
-    return below == nullptr ? user.string() : (user / below).string();
+    return below == nullptr ? user.make_preferred().string() : (user / below).make_preferred().string();
 }
 
 bool isSourceLanguage(KoSourceLanguage_C language) { return language >= 0 && language <= 2; }
@@ -545,7 +545,7 @@ const char* getTivraContextHelp(KoHelpContext_C context) {
     return guarded<const char*>("", [&] {
         State& s = state();
         std::lock_guard<std::mutex> lock(s.mutex);
-        return keep(s, installPath("help/context") + "/" + std::to_string(context) + ".html");
+        return keep(s, installPath(("help/context/" + std::to_string(context) + ".html").c_str()));
     });
 }
 

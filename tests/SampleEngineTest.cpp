@@ -164,6 +164,13 @@ TEST_F(SampleEngineTest, FindsWhatTheRulesDescribeAndNothingElse) {
     std::string longLine = "int table[] = {" + std::string(120, '1') + "};\n";
     std::string flawed = AddSource("flawed.c", kFlawed);
     std::string clean = AddSource("clean.cpp", "int main() { return 0; }\n" + longLine, 1);
+    // A label is the first code on its line: after a comment it counts, after code it does not.
+    std::string labels = AddSource("labels.c",
+                                   "void g(int y) {\n"
+                                   "    goto twice;\n"
+                                   "    y = y ? 2 : 3; twice: ;\n"
+                                   "    /* first */ twice: ;\n"
+                                   "}\n");
     ASSERT_EQ(e.initResults("key", dir.c_str(), "demo"), 0);
 
     std::vector<Row> expected = {
@@ -176,6 +183,7 @@ TEST_F(SampleEngineTest, FindsWhatTheRulesDescribeAndNothingElse) {
     };
     EXPECT_EQ(Diagnostics(flawed), expected);
     EXPECT_EQ(Diagnostics(clean), (std::vector<Row>{{"1001", 2, 121, {"137", "120"}, {}}}));
+    EXPECT_EQ(Diagnostics(labels), (std::vector<Row>{{"2001", 2, 5, {"twice"}, {{"2002", 4, 17, {"twice"}, {}}}}}));
 
     // The records carry the full message and the file as the project names it.
     KoDiagnosticArray_C* array = nullptr;
@@ -186,7 +194,7 @@ TEST_F(SampleEngineTest, FindsWhatTheRulesDescribeAndNothingElse) {
     EXPECT_EQ(jump->message->level, KO_ERROR);
     EXPECT_EQ(jump->hasSubDiagnostics, 1);
     EXPECT_EQ(CountOf(jump->message->references), 1u);
-    EXPECT_EQ(std::string(jump->locations->at(0)->file), Files()[1]);
+    EXPECT_EQ(std::string(jump->locations->at(0)->file), Files()[1]);  // clean.cpp, flawed.c, labels.c
     EXPECT_EQ(array->at(1)->hasSubDiagnostics, 0);
     EXPECT_EQ(e.freeDiagnostics(&array), 0);
 

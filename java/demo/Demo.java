@@ -37,6 +37,9 @@ import org.w3c.dom.Node;
 public final class Demo {
     private static final String KEY = "demo";
     private static final String PROJECT = "demo";
+    // Kinds of tree items of the sample engine.
+    private static final String TREE_FOLDER = "1";
+    private static final String TREE_FILE = "2";
     private static final Pattern PROGRESS = Pattern.compile("Aggregate progress is (-?\\d+)");
 
     private final VorlanBridge bridge;
@@ -126,7 +129,8 @@ public final class Demo {
         }
         List<String> files = splitList(bridge.getFiles());
         System.out.printf("Project %s in %s: %d C and C++ files from %s%s%n", PROJECT, location, files.size(),
-                roots.stream().map(r -> relative(r.toString())).collect(Collectors.joining(", ")),
+                roots.stream().map(r -> r.equals(base) ? r.toString() : relative(r.toString()))
+                        .collect(Collectors.joining(", ")),
                 refused > 0 ? " (" + refused + " refused)" : "");
         System.out.println("Mapped extensions: " + String.join(" ", extensions));
         System.out.println();
@@ -228,7 +232,8 @@ public final class Demo {
             for (Element diagnostic : diagnostics) printDiagnostic(diagnostic, "  ");
             System.out.println();
         }
-        System.out.printf("%d diagnostics in %d files; %d files without any.%n%n", total, files.size() - clean, clean);
+        System.out.printf("%s in %s; %s without any.%n%n", count(total, "diagnostic"),
+                count(files.size() - clean, "file"), count(clean, "file"));
     }
 
     private void printDiagnostic(Element diagnostic, String indent) {
@@ -242,6 +247,10 @@ public final class Demo {
             System.out.printf("%s      -> %s:%s  %s  %s%n", indent, text(subLocation, "L"), text(subLocation, "C"),
                     text(subMessage, "MN"), text(subMessage, "MT"));
         }
+    }
+
+    private static String count(int n, String noun) {
+        return n + " " + noun + (n == 1 ? "" : "s");
     }
 
     private static String levelName(String level) {
@@ -279,12 +288,21 @@ public final class Demo {
         for (Element sub : children(item, "SI")) countRules(sub, perRule);
     }
 
+    /** Folders with their totals, and the files that have diagnostics; the others are only counted. */
     private static void printTreeItem(Element item, String indent) {
         if (item == null) return;
         String name = text(item, "N");
-        if ("1".equals(text(item, "Ty"))) name += "/";
+        if (TREE_FOLDER.equals(text(item, "Ty"))) name += "/";
         System.out.printf("%-68s %5d%n", indent + name, parseInt(text(item, "To")));
-        for (Element sub : children(item, "SI")) printTreeItem(sub, indent + "  ");
+        int clean = 0;
+        for (Element sub : children(item, "SI")) {
+            if (TREE_FILE.equals(text(sub, "Ty")) && parseInt(text(sub, "To")) == 0) {
+                clean++;
+            } else {
+                printTreeItem(sub, indent + "  ");
+            }
+        }
+        if (clean > 0) System.out.println(indent + "  (" + count(clean, "file") + " without diagnostics)");
     }
 
     // --- XML ---------------------------------------------------------------
