@@ -60,9 +60,12 @@ test-linux: build-linux
 test-windows: build-windows
 	ctest --test-dir $(WINDOWS) -j $(JOBS) --output-on-failure; status=$$?; wineserver -k || true; exit $$status
 
+# The demo analyses this repository's own sources with the sample engine; name
+# another source tree with DEMO_SOURCES=/path/to/tree.
+DEMO_SOURCES ?=
 demo: build-linux
 	$(JAVA) -cp $(LINUX)/java/vorlan-bridge.jar:$(LINUX)/java/vorlan-demo.jar Demo \
-	  $(LINUX)/libVorlanBridge.so $(LINUX)/libVorlan.so
+	  $(LINUX)/libVorlanBridge.so $(LINUX)/sample-engine/libVorlan.so $(DEMO_SOURCES)
 
 bench: bootstrap
 	cmake --preset linux -DVORLAN_BUILD_BENCH=ON
