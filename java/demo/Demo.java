@@ -90,6 +90,16 @@ public final class Demo {
         System.exit(status);
     }
 
+    /** The start-up part of the bridge's trace: the load and the entry points it resolved. */
+    private void showStartupTrace() throws IOException {
+        List<String> lines = Files.readAllLines(log, StandardCharsets.ISO_8859_1);
+        long resolved = lines.stream().filter(l -> l.startsWith("[Success] find function entry")).count();
+        long missing = lines.stream().filter(l -> l.startsWith("[Fail] find function entry")).count();
+        lines.stream().filter(l -> l.startsWith("\tTrying to load from:")).findFirst()
+                .ifPresent(l -> System.out.println("Start-up trace: " + l.trim()));
+        System.out.println("  " + resolved + " engine entry points resolved, " + missing + " missing");
+    }
+
     private int run(String engine, List<Path> roots) throws Exception {
         bridge.setNativeLogFile(log.toString());
         bridge.setDebugLevel(2);  // the progress lines are traces
@@ -98,6 +108,8 @@ public final class Demo {
             System.err.println("initJniBridge: " + answer);
             return 1;
         }
+        System.out.println("initJniBridge: " + answer);
+        showStartupTrace();
         System.out.println("Engine " + bridge.getVersionNumber() + " (" + bridge.getComponents() + ")");
         bridge.initDeploymentInfo();
         bridge.setBindKey(KEY);
