@@ -14,6 +14,8 @@ import org.junit.jupiter.api.TestMethodOrder;
 import org.junit.jupiter.api.io.TempDir;
 
 /** Start-up in a real JVM: the bridge is loaded once, so the order matters. */
+// First of all classes: it checks the bridge before any engine is loaded.
+@Order(1)
 @TestMethodOrder(MethodOrderer.OrderAnnotation.class)
 class StartupTest {
     static final VorlanBridge bridge = BridgeLoader.bridge();
