@@ -8,6 +8,7 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/DiagnosticRecords.h"
@@ -28,24 +29,44 @@ std::string Show(FakeJni& jni, jstring value) { return "String " + (value ? jni.
 std::string Show(FakeJni& jni, jbyteArray value) { return "byte[] " + (value ? jni.bytes(value) : "<null>"); }
 
 #define ENV jni.env(), jni.self()
-#define CALL(expression) [](FakeJni & jni, [[maybe_unused]] const Args& a) { return Show(jni, expression); }
-#define CALL_VOID(expression)                                            \
-    [](FakeJni & jni, [[maybe_unused]] const Args& a) -> std::string { \
-        expression;                                                      \
-        return "void";                                                   \
+#define CALL(expression) [](FakeJni& jni, [[maybe_unused]] const Args& a) { return Show(jni, expression); }
+#define CALL_VOID(expression)                                         \
+    [](FakeJni& jni, [[maybe_unused]] const Args& a) -> std::string { \
+        expression;                                                   \
+        return "void";                                                \
     }
+
+using Call = std::function<std::string(FakeJni&, const Args&)>;
 
 enum class Result { Scalar, String, Bytes };
 
 struct Row {
-    const char* label;   // names the test cases; the method name unless a row is a variant
-    const char* method;  // the Java method, as the null-argument line names it
+    // `fallback` is the answer of a call that gives up; its first word also
+    // tells the kind of result.
+    Row(const char* method, std::vector<const char*> parameters, Call call, std::string fallback,
+        std::vector<std::string> fetches = {})
+        : label(method),
+          method(method),
+          parameters(std::move(parameters)),
+          call(std::move(call)),
+          fallback(std::move(fallback)),
+          result(this->fallback.rfind("String ", 0) == 0   ? Result::String
+                 : this->fallback.rfind("byte[] ", 0) == 0 ? Result::Bytes
+                                                           : Result::Scalar),
+          fetches(std::move(fetches)) {}
+
+    Row& Label(const char* name) { return label = name, *this; }
+    Row& Unread(std::vector<const char*> names) { return unread = std::move(names), *this; }
+    Row& OnNull(const char* answer) { return nullAnswer = answer, *this; }
+
+    const char* label;                    // names the test cases
+    const char* method;                   // the Java method, as the null-argument line names it
     std::vector<const char*> parameters;  // the String parameters, in Java order
-    std::vector<const char*> unread;      // those of them the method never reads
-    std::function<std::string(FakeJni&, const Args&)> call;
+    Call call;
     std::string fallback;
     Result result;
-    std::vector<std::string> fetches;  // the engine fetches a complete call makes
+    std::vector<std::string> fetches;  // the engine fetches a complete call makes, in order
+    std::vector<const char*> unread;   // String parameters the method never reads
     const char* nullAnswer = nullptr;  // the system's own answer to a null argument
 };
 
@@ -56,89 +77,68 @@ bool Unread(const Row& row, const char* parameter) {
 }
 
 const std::vector<Row>& Rows() {
-    using R = Result;
+    // clang-format off
     static const std::vector<Row> rows = {
         // Start-up
-        {"initJniBridge", "initJniBridge", {"libraryPath"}, {}, CALL(JNI(initJniBridge)(ENV, a[0])), "String <null>",
-         R::String, {}, "String Please select a path for Vorlan.dll file!"},
-        {"setNativeLogFile", "setNativeLogFile", {"path"}, {}, CALL_VOID(JNI(setNativeLogFile)(ENV, a[0])), "void",
-         R::Scalar, {}},
+        Row("initJniBridge", {"libraryPath"}, CALL(JNI(initJniBridge)(ENV, a[0])), "String <null>")
+            .OnNull("String Please select a path for Vorlan.dll file!"),
+        Row("setNativeLogFile", {"path"}, CALL_VOID(JNI(setNativeLogFile)(ENV, a[0])), "void"),
         // Results
-        {"initResults", "initResults", {"bindKey", "location", "name"}, {},
-         CALL(JNI(initResults)(ENV, a[0], a[1], a[2])), "long -1", R::Scalar, {}},
-        {"hasResults", "hasResults", {"filePath"}, {}, CALL(JNI(hasResults)(ENV, a[0])), "boolean false", R::Scalar,
-         {}},
-        {"hasUpToDateResults", "hasUpToDateResults", {"filePath"}, {}, CALL(JNI(hasUpToDateResults)(ENV, a[0])),
-         "boolean false", R::Scalar, {}},
-        {"getDiagnostics", "getDiagnostics", {"filePath", "messages", "rules"}, {"messages", "rules"},
-         CALL(JNI(getDiagnostics)(ENV, a[0], a[1], a[2], 0)), "byte[] ", R::Bytes, {"getDiagnostics"}},
+        Row("initResults", {"bindKey", "location", "name"}, CALL(JNI(initResults)(ENV, a[0], a[1], a[2])), "long -1"),
+        Row("hasResults", {"filePath"}, CALL(JNI(hasResults)(ENV, a[0])), "boolean false"),
+        Row("hasUpToDateResults", {"filePath"}, CALL(JNI(hasUpToDateResults)(ENV, a[0])), "boolean false"),
+        Row("getDiagnostics", {"filePath", "messages", "rules"}, CALL(JNI(getDiagnostics)(ENV, a[0], a[1], a[2], 0)),
+            "byte[] ", {"getDiagnostics"}).Unread({"messages", "rules"}),
         // Rule configuration
-        {"getRuleGroups", "getRuleGroups", {}, {}, CALL(JNI(getRuleGroups)(ENV)), "byte[] ", R::Bytes,
-         {"getRuleGroups"}},
-        {"getMessageRuleMap", "getMessageRuleMap", {}, {}, CALL(JNI(getMessageRuleMap)(ENV)), "byte[] ", R::Bytes,
-         {"getMessageRuleMap"}},
+        Row("getRuleGroups", {}, CALL(JNI(getRuleGroups)(ENV)), "byte[] ", {"getRuleGroups"}),
+        Row("getMessageRuleMap", {}, CALL(JNI(getMessageRuleMap)(ENV)), "byte[] ", {"getMessageRuleMap"}),
         // Projects
-        {"initProjectMngr", "initProjectMngr", {"bindKey", "location", "name"}, {},
-         CALL(JNI(initProjectMngr)(ENV, a[0], a[1], a[2])), "long -1", R::Scalar, {}},
-        {"isTivraProject", "isTivraProject", {"location", "name"}, {}, CALL(JNI(isTivraProject)(ENV, a[0], a[1])),
-         "boolean false", R::Scalar, {}},
-        {"createProject", "createProject", {"location", "name", "acfFile", "rcfFile", "cctFile"}, {},
-         CALL(JNI(createProject)(ENV, a[0], a[1], a[2], a[3], a[4])), "long -1", R::Scalar, {}},
-        {"addCCT", "addCCT", {"cctFilePath"}, {}, CALL(JNI(addCCT)(ENV, a[0])), "long -1", R::Scalar, {}},
-        {"setActiveCCT", "setActiveCCT", {"cctFileName"}, {}, CALL(JNI(setActiveCCT)(ENV, 1, a[0])), "long -1",
-         R::Scalar, {}},
-        {"addFile", "addFile", {"file", "defines", "includes"}, {},
-         CALL(JNI(addFile)(ENV, 1, a[0], a[1], 1, a[2], 1)), "long -1", R::Scalar, {}},
-        {"removeFile", "removeFile", {"filePath"}, {}, CALL(JNI(removeFile)(ENV, a[0])), "long -1", R::Scalar, {}},
-        {"getFiles", "getFiles", {}, {}, CALL(JNI(getFiles)(ENV)), "String ", R::String, {"getFiles"}},
-        {"getKoFile", "getKoFile", {"filePath"}, {}, CALL(JNI(getKoFile)(ENV, a[0])), "String ", R::String,
-         {"getKoFile"}},
-        {"getFileExtensions", "getFileExtensions", {}, {}, CALL(JNI(getFileExtensions)(ENV)), "String ", R::String,
-         {"getMappedFileExtensions/0", "getMappedFileExtensions/1"}},
-        {"getTrees", "getTrees", {"list"}, {}, CALL(JNI(getTrees)(ENV, JNI_TRUE, 1, a[0])), "byte[] ", R::Bytes,
-         {"getTrees"}},
-        {"getTreesOfNoItems", "getTrees", {"list"}, {"list"}, CALL(JNI(getTrees)(ENV, JNI_TRUE, 0, a[0])),
-         "byte[] ", R::Bytes, {"getTrees"}},
+        Row("initProjectMngr", {"bindKey", "location", "name"}, CALL(JNI(initProjectMngr)(ENV, a[0], a[1], a[2])),
+            "long -1"),
+        Row("isTivraProject", {"location", "name"}, CALL(JNI(isTivraProject)(ENV, a[0], a[1])), "boolean false"),
+        Row("createProject", {"location", "name", "acfFile", "rcfFile", "cctFile"},
+            CALL(JNI(createProject)(ENV, a[0], a[1], a[2], a[3], a[4])), "long -1"),
+        Row("addCCT", {"cctFilePath"}, CALL(JNI(addCCT)(ENV, a[0])), "long -1"),
+        Row("setActiveCCT", {"cctFileName"}, CALL(JNI(setActiveCCT)(ENV, 1, a[0])), "long -1"),
+        Row("addFile", {"file", "defines", "includes"}, CALL(JNI(addFile)(ENV, 1, a[0], a[1], 1, a[2], 1)), "long -1"),
+        Row("removeFile", {"filePath"}, CALL(JNI(removeFile)(ENV, a[0])), "long -1"),
+        Row("getFiles", {}, CALL(JNI(getFiles)(ENV)), "String ", {"getFiles"}),
+        Row("getKoFile", {"filePath"}, CALL(JNI(getKoFile)(ENV, a[0])), "String ", {"getKoFile"}),
+        Row("getFileExtensions", {}, CALL(JNI(getFileExtensions)(ENV)), "String ",
+            {"getMappedFileExtensions/0", "getMappedFileExtensions/1"}),
+        Row("getTrees", {"list"}, CALL(JNI(getTrees)(ENV, JNI_TRUE, 1, a[0])), "byte[] ", {"getTrees"}),
+        Row("getTrees", {"list"}, CALL(JNI(getTrees)(ENV, JNI_TRUE, 0, a[0])), "byte[] ", {"getTrees"})
+            .Label("getTreesOfNoItems").Unread({"list"}),
         // Environment and settings
-        {"getInstallPath", "getInstallPath", {}, {}, CALL(JNI(getInstallPath)(ENV)), "String null", R::String, {}},
-        {"getUserPath", "getUserPath", {}, {}, CALL(JNI(getUserPath)(ENV)), "String null", R::String, {}},
-        {"getInstallConfigPath", "getInstallConfigPath", {}, {}, CALL(JNI(getInstallConfigPath)(ENV)), "String null",
-         R::String, {}},
-        {"getInstallBinaryPath", "getInstallBinaryPath", {}, {}, CALL(JNI(getInstallBinaryPath)(ENV)), "String null",
-         R::String, {}},
-        {"getUserAppConfigPath", "getUserAppConfigPath", {}, {}, CALL(JNI(getUserAppConfigPath)(ENV)), "String null",
-         R::String, {}},
-        {"getUserConfigPath", "getUserConfigPath", {}, {}, CALL(JNI(getUserConfigPath)(ENV)), "String null",
-         R::String, {}},
-        {"getWorkspace", "getWorkspace", {}, {}, CALL(JNI(getWorkspace)(ENV)), "String null", R::String, {}},
-        {"setWorkspace", "setWorkspace", {"path"}, {}, CALL_VOID(JNI(setWorkspace)(ENV, a[0])), "void", R::Scalar,
-         {}},
-        {"getAvailableLanguages", "getAvailableLanguages", {}, {}, CALL(JNI(getAvailableLanguages)(ENV)), "String ",
-         R::String, {"getAvailableLanguages"}},
-        {"getCMAProjects", "getCMAProjects", {}, {}, CALL(JNI(getCMAProjects)(ENV)), "String ", R::String,
-         {"getCMAProjectList"}},
-        {"getReportTools", "getReportTools", {}, {}, CALL(JNI(getReportTools)(ENV)), "String ", R::String,
-         {"getReportTools"}},
-        {"getComponents", "getComponents", {}, {}, CALL(JNI(getComponents)(ENV)), "String ", R::String, {}},
-        {"getTivraHelp", "getTivraHelp", {}, {}, CALL(JNI(getTivraHelp)(ENV, JNI_TRUE)), "String ", R::String, {}},
-        {"getTivraContextHelp", "getTivraContextHelp", {}, {}, CALL(JNI(getTivraContextHelp)(ENV, 4)), "String ",
-         R::String, {}},
-        {"setUserLibrary", "setUserLibrary", {"library"}, {"library"}, CALL_VOID(JNI(setUserLibrary)(ENV, a[0])),
-         "void", R::Scalar, {}},
-        {"getUserLibrary", "getUserLibrary", {}, {}, CALL(JNI(getUserLibrary)(ENV, JNI_FALSE)),
-         "String getUserLibrary: Not implemented yet.", R::String, {}},
+        Row("getInstallPath", {}, CALL(JNI(getInstallPath)(ENV)), "String null"),
+        Row("getUserPath", {}, CALL(JNI(getUserPath)(ENV)), "String null"),
+        Row("getInstallConfigPath", {}, CALL(JNI(getInstallConfigPath)(ENV)), "String null"),
+        Row("getInstallBinaryPath", {}, CALL(JNI(getInstallBinaryPath)(ENV)), "String null"),
+        Row("getUserAppConfigPath", {}, CALL(JNI(getUserAppConfigPath)(ENV)), "String null"),
+        Row("getUserConfigPath", {}, CALL(JNI(getUserConfigPath)(ENV)), "String null"),
+        Row("getWorkspace", {}, CALL(JNI(getWorkspace)(ENV)), "String null"),
+        Row("setWorkspace", {"path"}, CALL_VOID(JNI(setWorkspace)(ENV, a[0])), "void"),
+        Row("getAvailableLanguages", {}, CALL(JNI(getAvailableLanguages)(ENV)), "String ", {"getAvailableLanguages"}),
+        Row("getCMAProjects", {}, CALL(JNI(getCMAProjects)(ENV)), "String ", {"getCMAProjectList"}),
+        Row("getReportTools", {}, CALL(JNI(getReportTools)(ENV)), "String ", {"getReportTools"}),
+        Row("getComponents", {}, CALL(JNI(getComponents)(ENV)), "String "),
+        Row("getTivraHelp", {}, CALL(JNI(getTivraHelp)(ENV, JNI_TRUE)), "String "),
+        Row("getTivraContextHelp", {}, CALL(JNI(getTivraContextHelp)(ENV, 4)), "String "),
+        Row("setUserLibrary", {"library"}, CALL_VOID(JNI(setUserLibrary)(ENV, a[0])), "void").Unread({"library"}),
+        Row("getUserLibrary", {}, CALL(JNI(getUserLibrary)(ENV, JNI_FALSE)),
+            "String getUserLibrary: Not implemented yet."),
         // Engine lifecycle
-        {"setBindKey", "setBindKey", {"bindKey"}, {}, CALL_VOID(JNI(setBindKey)(ENV, a[0])), "void", R::Scalar, {}},
-        {"initApi", "initApi", {"bindKey"}, {}, CALL(JNI(initApi)(ENV, a[0])), "long -1", R::Scalar, {}},
-        {"getVersionNumber", "getVersionNumber", {}, {}, CALL(JNI(getVersionNumber)(ENV)), "String 0.0.0",
-         R::String, {}},
+        Row("setBindKey", {"bindKey"}, CALL_VOID(JNI(setBindKey)(ENV, a[0])), "void"),
+        Row("initApi", {"bindKey"}, CALL(JNI(initApi)(ENV, a[0])), "long -1"),
+        Row("getVersionNumber", {}, CALL(JNI(getVersionNumber)(ENV)), "String 0.0.0"),
     };
+    // clang-format on
     return rows;
 }
 
 struct Case {
     size_t row;
-    size_t index;  // the parameter made null, or the conversion made to fail
+    size_t index;                   // the parameter made null, or the conversion made to fail
     const char* failing = nullptr;  // the JNI function made to fail
 };
 
@@ -281,12 +281,13 @@ TEST_P(FailedJniCall, EndsTheMethodWithItsExceptionPending) {
     const std::string printed = errors.take();
     EXPECT_TRUE(jni.exceptionPending());
 
-    if (row.result == Result::String)
+    if (row.result == Result::String) {
         EXPECT_EQ(answer, "String <null>");
-    else if (row.result == Result::Bytes)
+    } else if (row.result == Result::Bytes) {
         EXPECT_EQ(answer, "byte[] <null>");
-    else
+    } else {
         EXPECT_EQ(answer, row.fallback);
+    }
 
     if (failing == "GetStringUTFChars") {
         // Given up at the failed conversion: no further one, no engine call,
