@@ -14,6 +14,7 @@ import org.junit.jupiter.api.TestMethodOrder;
 import org.junit.jupiter.api.io.TempDir;
 
 /** Start-up in a real JVM: the bridge is loaded once, so the order matters. */
+@Order(1)  // before any other class loads the engine
 @TestMethodOrder(MethodOrderer.OrderAnnotation.class)
 class StartupTest {
     static final VorlanBridge bridge = BridgeLoader.bridge();
