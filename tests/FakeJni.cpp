@@ -88,9 +88,17 @@ const char* JNICALL FakeJni::GetStringUTFChars(JNIEnv* env, jstring s, jboolean*
         std::fprintf(stderr, "FakeJni: GetStringUTFChars on a null jstring\n");
         std::abort();
     }
+    if (self.m_exception) {
+        std::fprintf(stderr, "FakeJni: GetStringUTFChars called with an exception pending\n");
+        std::abort();
+    }
     if (self.failGetStringUTFChars) {
-        self.m_exception = true;
-        return nullptr;
+        if (self.getStringUTFCharsBeforeFailure > 0) {
+            --self.getStringUTFCharsBeforeFailure;
+        } else {
+            self.m_exception = true;
+            return nullptr;
+        }
     }
     if (isCopy != nullptr) *isCopy = JNI_TRUE;
     const std::string& utf = reinterpret_cast<JavaString*>(s)->utf;
@@ -147,6 +155,10 @@ void JNICALL FakeJni::SetByteArrayRegion(JNIEnv* env, jbyteArray a, jsize start,
     FakeJni& self = of(env);
     if (a == nullptr) {
         std::fprintf(stderr, "FakeJni: SetByteArrayRegion on a null array\n");
+        std::abort();
+    }
+    if (self.m_exception) {
+        std::fprintf(stderr, "FakeJni: SetByteArrayRegion called with an exception pending\n");
         std::abort();
     }
     std::vector<jbyte>& data = reinterpret_cast<JavaBytes*>(a)->data;

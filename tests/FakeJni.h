@@ -5,6 +5,9 @@
 // Java strings and byte arrays, checks that every GetStringUTFChars is
 // released and that every string handed to NewStringUTF is valid modified
 // UTF-8, and can be told to fail a JNI call the way an out-of-memory JVM does.
+// While a Java exception is pending only ExceptionCheck and
+// ReleaseStringUTFChars may be called; any other call aborts, as a real JVM
+// may misbehave then.
 
 #include <jni.h>
 
@@ -39,6 +42,9 @@ public:
     bool failGetStringUTFChars = false;
     bool failNewStringUTF = false;
     bool failNewByteArray = false;
+    // With failGetStringUTFChars set, this many conversions still succeed
+    // first: so a test can fail the second or third string of one call.
+    int getStringUTFCharsBeforeFailure = 0;
 
 private:
     struct Holder {

@@ -3,6 +3,10 @@
 
 #include "tests/engine-double/EngineDouble.h"
 
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <map>
 #include <string>
 
 namespace {
@@ -39,9 +43,25 @@ void record(const char* name, const Args&... args) {
     control().calls.push_back(line + ")");
 }
 
+// Texts scripted from outside the process: when VORLAN_ENGINE_TEXTS names a
+// directory that holds a file named like the entry, the entry answers the
+// file's bytes, read afresh at every call. The JUnit tests, which cannot reach
+// the control interface, script texts this way.
+const char* fileText(const char* entry) {
+    const char* directory = std::getenv("VORLAN_ENGINE_TEXTS");
+    if (directory == nullptr) return nullptr;
+    std::ifstream in(std::string(directory) + "/" + entry, std::ios::binary);
+    if (!in) return nullptr;
+    static std::map<std::string, std::string> texts;
+    std::string& text = texts[entry];
+    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return text.c_str();
+}
+
 const char* text(const char* entry) {
     EngineDoubleControl& c = control();
     if (c.nullText.count(entry) != 0) return nullptr;
+    if (const char* scripted = fileText(entry)) return scripted;
     auto found = c.textOf.find(entry);
     if (found == c.textOf.end()) found = c.textOf.emplace(entry, std::string(entry) + " text").first;
     return found->second.c_str();

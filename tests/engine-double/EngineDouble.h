@@ -31,7 +31,9 @@ struct EngineDoubleControl {
     // Status of every int entry, unless statusOf names the entry.
     int status = 0;
     std::map<std::string, int> statusOf;
-    // Texts of the string entries; a name in nullText answers null.
+    // Texts of the string entries; a name in nullText answers null. A file in
+    // the directory VORLAN_ENGINE_TEXTS, named like the entry, overrides the
+    // default "<entry> text" (see EngineDouble.cpp).
     std::map<std::string, std::string> textOf;
     std::set<std::string> nullText;
 
