@@ -175,6 +175,47 @@ char* WriteDecimal(char* at, int32_t value) {
     return end;
 }
 
+void Output::Escaped(const char* text, size_t length) {
+#if defined(__SSE2__)
+    // Sixteen bytes at a time: the block is stored whole, and behind each
+    // markup character its entity and then the rest of the block are stored
+    // again, from a copy padded so that every load stays inside it.
+    while (length >= 16) {
+        Room(16 * 6 + 16);
+        const __m128i v = Load(text);
+        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(MarkupLanes(v)));
+        char* at = m_at;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(at), v);
+        if (mask != 0) {
+            alignas(16) char block[32];
+            _mm_store_si128(reinterpret_cast<__m128i*>(block), v);
+            _mm_store_si128(reinterpret_cast<__m128i*>(block + 16), _mm_setzero_si128());
+            size_t done = 0;  // bytes of the block in place
+            do {
+                const size_t markup = static_cast<size_t>(__builtin_ctz(mask));
+                at = Entity(at + (markup - done), block[markup]);
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(at), Load(block + markup + 1));
+                done = markup + 1;
+                mask &= mask - 1;
+            } while (mask != 0);
+            at -= done;
+        }
+        m_at = at + 16;
+        text += 16;
+        length -= 16;
+    }
+#endif
+    for (;;) {
+        const size_t run = FindMarkup(text, length);
+        Raw(text, run);
+        if (run == length) return;
+        Room(8);
+        m_at = Entity(m_at, text[run]);
+        text += run + 1;
+        length -= run + 1;
+    }
+}
+
 void Output::Long(const char* text, size_t length) {
     Finish();
     if (length >= kStage / 2) {

@@ -190,17 +190,7 @@ public:
     }
 
     // Text with & < > ' " replaced by their entity references.
-    void Escaped(const char* text, size_t length) {
-        for (;;) {
-            const size_t run = FindMarkup(text, length);
-            Raw(text, run);
-            if (run == length) return;
-            Room(8);
-            m_at = Entity(m_at, text[run]);
-            text += run + 1;
-            length -= run + 1;
-        }
-    }
+    void Escaped(const char* text, size_t length);
 
     // Moves what is staged into the result.
     void Finish() {
