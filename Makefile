@@ -67,10 +67,15 @@ demo: build-linux
 	$(JAVA) -cp $(LINUX)/java/vorlan-bridge.jar:$(LINUX)/java/vorlan-demo.jar Demo \
 	  $(LINUX)/libVorlanBridge.so $(LINUX)/sample-engine/libVorlan.so $(DEMO_SOURCES)
 
+# vorlan_peers: the writers, the reader and the escaping against tinyxml2,
+# libxml2 and a copy floor, as a table (also in $(LINUX)/bench-table.md);
+# then the Google Benchmark figures, briefly.
+BENCH_MIN_TIME ?= 0.1
 bench: bootstrap
 	cmake --preset linux -DVORLAN_BUILD_BENCH=ON
-	cmake --build $(LINUX) -j $(JOBS) --target vorlan_bench
-	$(LINUX)/vorlan_bench
+	cmake --build $(LINUX) -j $(JOBS) --target vorlan_peers vorlan_bench
+	$(LINUX)/vorlan_peers $(LINUX)/bench-table.md
+	$(LINUX)/vorlan_bench --benchmark_min_time=$(BENCH_MIN_TIME)
 
 clean:
 	rm -rf build

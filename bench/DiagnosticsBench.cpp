@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "bench/Corpora.h"
 #include "com_vorlanworks_bridge_caller_VorlanBridge.h"
 #include "engine/Platform.h"
-#include "tests/DiagnosticRecords.h"
 #include "tests/FakeJni.h"
 #include "tests/engine-double/EngineDouble.h"
 #include "xml/DiagnosticsXml.h"
@@ -63,80 +63,6 @@ EngineDoubleControl* Engine() {
     return control;
 }
 
-// A list as an engine hands it out for a large module: messages from a rule
-// catalogue (texts shared, as an engine keeps them once), each with two
-// references; two parameters and two locations per diagnostic; every tenth
-// diagnostic with two sub-diagnostics of the same shape.
-class Corpus {
-public:
-    explicit Corpus(size_t size) {
-        for (int i = 0; i < 40; ++i) {
-            const std::string rule = std::to_string(100 + i);
-            m_ids.push_back(m_records.Text("VRL-C-" + rule));
-            m_helpFiles.push_back(m_records.Text("help/rules/VRL-C-" + rule + ".html"));
-            m_numbers.push_back(m_records.Text(rule));
-            m_texts.push_back(m_records.Text("Implicit conversion from 'long' to 'int' in \"" + rule +
-                                             "\" may lose data; use a cast & check the range <" + rule + ">"));
-        }
-        m_producer = m_records.Text("vorlan-c");
-        m_references = {m_records.Text("MISRA-C:2012 Rule 10.3"), m_records.Text("CERT INT31-C")};
-        for (int i = 0; i < 200; ++i) {
-            m_files.push_back(m_records.Text("/srv/build/app/src/net/module_" + std::to_string(i / 20) + "/socket_" +
-                                             std::to_string(i) + ".c"));
-            m_names.push_back(m_records.Text("'buffer_length_" + std::to_string(i) + "'"));
-        }
-
-        std::vector<DiagnosticStruct*> diagnostics;
-        diagnostics.reserve(size);
-        for (size_t i = 0; i < size; ++i) {
-            std::vector<DiagnosticStruct*> subs;
-            if (i % 10 == 0) subs = {Diagnostic(i * 7 + 1, {}), Diagnostic(i * 7 + 2, {})};
-            diagnostics.push_back(Diagnostic(i, subs));
-        }
-        m_list = m_records.List(diagnostics);
-    }
-
-    KoDiagnosticArray_C* list() const { return m_list; }
-
-private:
-    DiagnosticStruct* Diagnostic(size_t seed, const std::vector<DiagnosticStruct*>& subs) {
-        KoMessage_C* message = m_records.New<KoMessage_C>();
-        const size_t rule = seed % m_ids.size();
-        message->uniqueMessageId = m_ids[rule];
-        message->helpFileLocation = m_helpFiles[rule];
-        message->level = KO_ERROR;
-        message->messageNumber = m_numbers[rule];
-        message->messageText = m_texts[rule];
-        message->producer = m_producer;
-        message->references = m_records.Array<KoReferenceArray_C>(m_references);
-
-        std::vector<LocationStruct*> locations;
-        for (int k = 0; k < 2; ++k) {
-            LocationStruct* location = m_records.New<LocationStruct>();
-            location->file = m_files[(seed + k) % m_files.size()];
-            location->line = static_cast<int32_t>(seed % 4000 + 1 + k * 3);
-            location->column = static_cast<int32_t>(seed % 80 + 1);
-            locations.push_back(location);
-        }
-
-        DiagnosticStruct* diagnostic = m_records.New<DiagnosticStruct>();
-        diagnostic->message = message;
-        diagnostic->hasSubDiagnostics = subs.empty() ? 0 : 1;
-        diagnostic->multiHomed = seed % 5 == 0 ? 1 : 0;
-        diagnostic->suppressionState = static_cast<int32_t>(seed % 3);
-        diagnostic->subDiagnostics = m_records.Array<KoDiagnosticArray_C>(subs);
-        diagnostic->parameters = m_records.Array<KoParameterArray_C>(
-            std::vector<char*>{m_names[seed % m_names.size()], m_names[(seed + 1) % m_names.size()]});
-        diagnostic->locations = m_records.Array<KoLocationArray_C>(locations);
-        return diagnostic;
-    }
-
-    DiagnosticRecords m_records;
-    KoDiagnosticArray_C* m_list = nullptr;
-    std::vector<char*> m_ids, m_helpFiles, m_numbers, m_texts, m_files, m_names, m_references;
-    char* m_producer = nullptr;
-};
-
 // Mean seconds per call of each size run so far, for the ratio counter.
 std::map<int64_t, double>& SecondsPerCall() {
     static std::map<int64_t, double> seconds;
@@ -150,7 +76,7 @@ void GetDiagnosticsEndToEnd(benchmark::State& state) {
         return;
     }
     const int64_t size = state.range(0);
-    Corpus corpus(static_cast<size_t>(size));
+    Corpora::Diagnostics corpus(static_cast<size_t>(size));
     engine->diagnostics = corpus.list();
 
     size_t outputBytes = 0;
@@ -182,7 +108,7 @@ void GetDiagnosticsEndToEnd(benchmark::State& state) {
 
 // The XML writing alone, to tell it apart from the fetch and the JNI copy.
 void SerializeDiagnosticArray(benchmark::State& state) {
-    Corpus corpus(static_cast<size_t>(state.range(0)));
+    Corpora::Diagnostics corpus(static_cast<size_t>(state.range(0)));
     size_t outputBytes = 0;
     for (auto _ : state) {
         std::string xml = Utils::SerializeDiagnosticArray(corpus.list());

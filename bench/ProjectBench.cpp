@@ -6,10 +6,10 @@
 #include <cstdio>
 #include <string>
 
+#include "bench/Corpora.h"
 #include "com_vorlanworks_bridge_caller_VorlanBridge.h"
 #include "engine/Platform.h"
 #include "tests/FakeJni.h"
-#include "tests/ProjectRecords.h"
 #include "tests/engine-double/EngineDouble.h"
 #include "xml/ProjectXml.h"
 
@@ -41,25 +41,9 @@ std::string EngineNextToProgram() {
 #endif
 }
 
-struct FileTrees {
-    ProjectRecords records;
-    KoTrees_C* trees;
-
-    FileTrees() {
-        std::vector<KoTreeStruct*> folders;
-        for (int f = 0; f < 2000; ++f) {
-            const std::string folder = "folder" + std::to_string(f);
-            const std::string folderPath = "/home/user/project/src/" + folder;
-            std::vector<KoTreeStruct*> files;
-            for (int i = 0; i < 25; ++i) {
-                const std::string name = "file" + std::to_string(i) + (i % 5 == 0 ? ".h" : ".cpp");
-                files.push_back(records.item(2, name, folderPath + "/" + name, i % 7, i % 3));
-            }
-            folders.push_back(records.item(1, folder, folderPath, 25, 10, files));
-        }
-        trees = records.trees(records.item(0, "project", "/home/user/project", 50000, 20000, folders),
-                              records.item(4, "rules", "", 0, 0), records.item(5, "messages", "", 0, 0));
-    }
+// 50,000 files in 2,000 folders.
+struct FileTrees : Corpora::Trees {
+    FileTrees() : Corpora::Trees(50000) {}
 };
 
 // The trees fetch writes one line to standard output per call; it goes to
@@ -107,7 +91,7 @@ void BM_GetTreesThroughJni(benchmark::State& state) {
             return;
         }
         control = find();
-        control->trees = data.trees;
+        control->trees = data.trees();
     }
     size_t bytes = 0;
     {
@@ -132,7 +116,7 @@ void BM_SerializeTrees(benchmark::State& state) {
     static FileTrees data;
     size_t bytes = 0;
     for (auto _ : state) {
-        std::string xml = Utils::SerializeTrees(data.trees);
+        std::string xml = Utils::SerializeTrees(data.trees());
         bytes = xml.size();
         benchmark::DoNotOptimize(xml);
     }

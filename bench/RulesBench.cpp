@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "bench/Corpora.h"
 #include "com_vorlanworks_bridge_caller_VorlanBridge.h"
 #include "engine/Platform.h"
 #include "tests/FakeJni.h"
-#include "tests/RuleRecords.h"
 #include "tests/engine-double/EngineDouble.h"
 #include "xml/RulesXml.h"
 
@@ -45,62 +45,8 @@ std::string EnginePath() {
 #endif
 }
 
-std::string Numbered(const char* prefix, int number) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%s%05d", prefix, number);
-    return text;
-}
-
-struct RuleSet {
-    RuleRecords records;
-    KoRuleGroupArray_C* groups = nullptr;
-    KoMessageRuleMap_C* map = nullptr;
-    size_t ruleCount = 0;
-
-    RuleSet() {
-        const char* categories[] = {"Style", "Naming", "Correctness", "Performance", "Portability", "Security"};
-        int serial = 0;
-        auto makeRule = [&](const std::string& group, const std::vector<RuleStruct*>& children) {
-            const int n = serial++;
-            const std::string id = Numbered("R-", n);
-            const std::string help = "help/rules/" + group + "/" + id + ".html";
-            // Some texts need escaping, as real rule texts do.
-            std::string text = "Check <" + id + ">: a local name should not reuse the name of an enclosing scope";
-            if (n % 4 == 0)
-                text = "Keep conditions free of assignments & calls that change state, so they read as questions";
-            const std::string uid = Numbered("UID-00000000-", n);
-            ++ruleCount;
-            return records.rule({id.c_str(), help.c_str(), group.c_str(), text.c_str(), uid.c_str()}, n % 5 != 0,
-                                {categories[n % 6], categories[(n + 1) % 6], categories[(n + 3) % 6]}, children);
-        };
-        std::vector<RuleGroupStruct*> groupList;
-        for (int g = 0; g < 20; ++g) {
-            const std::string name = Numbered("Group ", g);
-            std::vector<RuleStruct*> rules;
-            for (int r = 0; r < 75; ++r) {
-                std::vector<RuleStruct*> children;
-                if (r % 3 == 0) children = {makeRule(name, {})};
-                rules.push_back(makeRule(name, children));
-            }
-            groupList.push_back(records.group(name.c_str(), rules));
-        }
-        groups = records.groups(groupList);
-
-        std::vector<KoMessageMapping_C*> mappings;
-        for (int m = 0; m < 10000; ++m) {
-            const std::string message = Numbered("MSG-", m);
-            std::vector<std::string> ids;
-            for (int k = 0; k <= m % 3; ++k) ids.push_back(Numbered("UID-00000000-", (m * 7 + k * 131) % 2000));
-            std::vector<const char*> pointers;
-            for (const std::string& id : ids) pointers.push_back(id.c_str());
-            mappings.push_back(records.mapping(message.c_str(), pointers));
-        }
-        map = records.map(mappings);
-    }
-};
-
-RuleSet& Data() {
-    static RuleSet data;
+Corpora::Rules& Data() {
+    static Corpora::Rules data(2000, 10000);
     return data;
 }
 
@@ -116,8 +62,8 @@ EngineDoubleControl* Engine() {
             reinterpret_cast<EngineDoubleControl* (*)()>(Platform::FindSymbol(library, "engineDoubleControl"));
         if (control == nullptr) return nullptr;
         EngineDoubleControl* c = control();
-        c->ruleGroups = Data().groups;
-        c->messageRuleMap = Data().map;
+        c->ruleGroups = Data().groups();
+        c->messageRuleMap = Data().map();
         return c;
     }();
     return engine;
@@ -153,18 +99,18 @@ void EndToEnd(benchmark::State& state) {
 
 void BM_GetRuleGroups_EndToEnd(benchmark::State& state) {
     EndToEnd<Java_com_vorlanworks_bridge_caller_VorlanBridge_getRuleGroups>(state);
-    state.counters["rules"] = static_cast<double>(Data().ruleCount);
+    state.counters["rules"] = static_cast<double>(Data().ruleCount());
 }
 
 void BM_GetMessageRuleMap_EndToEnd(benchmark::State& state) {
     EndToEnd<Java_com_vorlanworks_bridge_caller_VorlanBridge_getMessageRuleMap>(state);
-    state.counters["mappings"] = static_cast<double>(Data().map->count);
+    state.counters["mappings"] = static_cast<double>(Data().map()->count);
 }
 
 void BM_SerializeRuleGroups(benchmark::State& state) {
     size_t bytes = 0;
     for (auto _ : state) {
-        std::string xml = Utils::SerializeRuleGroups(Data().groups);
+        std::string xml = Utils::SerializeRuleGroups(Data().groups());
         bytes = xml.size();
         benchmark::DoNotOptimize(xml.data());
     }
@@ -174,7 +120,7 @@ void BM_SerializeRuleGroups(benchmark::State& state) {
 void BM_SerializeMessageRuleMap(benchmark::State& state) {
     size_t bytes = 0;
     for (auto _ : state) {
-        std::string xml = Utils::SerializeMessageRuleMap(Data().map);
+        std::string xml = Utils::SerializeMessageRuleMap(Data().map());
         bytes = xml.size();
         benchmark::DoNotOptimize(xml.data());
     }

@@ -171,6 +171,52 @@ TEST(MessageReader, LargeInputIsReadInLinearTime) {
     DeleteMessageArray(array);
 }
 
+// Each field is the text between the first opening tag of its element in the
+// message and the first closing tag behind it, wherever the fields stand and
+// whatever else the message holds: compared with a plain search per field on
+// messages with shuffled, repeated, missing and look-alike elements of every
+// length, so that tags fall across every offset of the reader's block scans.
+TEST(MessageReader, FieldsAreTheFirstElementsOfTheirNameInAnyOrder) {
+    const char* const names[] = {"UMID", "HFL", "ML", "MN", "MT", "P"};
+    const char* const decoys[] = {"<MX>",      "<UMI>", "</P>", "<PP>", "<M", "<", ">", "<KOD>", "<![CDATA[<P>c</P>]]>",
+                                  "&lt;MT&gt;"};
+    auto plainValue = [](const std::string& content, const std::string& name) {
+        const size_t open = content.find("<" + name + ">");
+        if (open == std::string::npos) return std::string();
+        const size_t start = open + name.size() + 2;
+        const size_t close = content.find("</" + name + ">", start);
+        return close == std::string::npos ? std::string() : content.substr(start, close - start);
+    };
+    std::mt19937 random(31);
+    for (int round = 0; round < 3000; ++round) {
+        std::string content;
+        for (int piece = static_cast<int>(random() % 12); piece > 0; --piece) {
+            if (random() % 4 == 0) {
+                content += decoys[random() % (sizeof decoys / sizeof *decoys)];
+                continue;
+            }
+            const std::string name = names[random() % 6];
+            const std::string value =
+                random() % 5 == 0 ? "KO_ERROR" : std::string(random() % 40, static_cast<char>('a' + random() % 26));
+            content += "<" + name + ">" + value + (random() % 6 == 0 ? "" : "</" + name + ">");
+        }
+        KoMessage_C message;
+        createMessage(&message, content);
+        const char* const fields[] = {message.uniqueMessageId, message.helpFileLocation, message.messageNumber,
+                                      message.messageText, message.producer};
+        const char* const fieldNames[] = {"UMID", "HFL", "MN", "MT", "P"};
+        for (size_t f = 0; f < 5; ++f) ASSERT_EQ(fields[f], plainValue(content, fieldNames[f])) << content;
+        ASSERT_EQ(message.level, getMessageLevelFromString(plainValue(content, "ML"))) << content;
+        freeMessage(&message);
+        // The same message inside a document, at every offset from its start.
+        const std::string document = std::string(random() % 17, ' ') + "<KOM>" + content + "</KOM>";
+        if (content.find("</KOM>") != std::string::npos) continue;
+        const std::vector<std::string> read = Read(document);
+        ASSERT_EQ(read.size(), 1u) << document;
+        ASSERT_EQ(read[0].substr(0, read[0].find('|')), plainValue(content, "UMID")) << document;
+    }
+}
+
 TEST(MessageReader, SplitGivesThePiecesBetweenDelimiters) {
     EXPECT_EQ(split("a,b,,c", ','), (std::vector<std::string>{"a", "b", "", "c"}));
     EXPECT_EQ(split("a,b,", ','), (std::vector<std::string>{"a", "b"}));

@@ -5,6 +5,10 @@
 #include <cstring>
 #include <sstream>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "xml/MessageFree.h"
 #include "xml/XmlPrimitives.h"
 
@@ -38,22 +42,46 @@ const ReaderTags& Tags() {
     return tags;
 }
 
-// Position of `needle` in `text` at or after `from`, or npos. The tags are a few
-// bytes long and every candidate starts with "<", which is frequent in XML: an
-// inline comparison behind memchr is much cheaper than a memcmp call per "<".
+#if defined(__SSE2__)
+inline __m128i Load(const char* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); }
+#endif
+
+// Position of `needle` in `text` at or after `from`, or npos. In XML nearly
+// every other byte is markup, so looking for the first byte alone stops all
+// the time; sixteen starts are tested at once for two bytes of the tag
+// together, the second and the last but one (of a tag, "<", "/" and ">" are
+// the bytes every other tag has too), and only the rare starts matching both
+// are compared in full.
 size_t findTag(std::string_view text, std::string_view needle, size_t from = 0) {
     const size_t length = needle.size();
     if (length == 0) return from <= text.size() ? from : npos;
     if (from >= text.size() || text.size() - from < length) return npos;
     const char* const begin = text.data();
-    const char* const last = begin + (text.size() - length);  // last possible start
-    const char first = needle[0];
-    for (const char* at = begin + from; at <= last; ++at) {
-        at = static_cast<const char*>(std::memchr(at, first, static_cast<size_t>(last - at) + 1));
-        if (at == nullptr) return npos;
+    const size_t last = text.size() - length;  // last possible start
+    size_t at = from;
+#if defined(__SSE2__)
+    if (length >= 2) {
+        const size_t one = length >= 4 ? 1 : 0, two = length >= 4 ? length - 2 : length - 1;
+        const __m128i first = _mm_set1_epi8(needle[one]);
+        const __m128i second = _mm_set1_epi8(needle[two]);
+        // Sixteen starts at a time while the last byte they look at is in the text.
+        for (; at <= last && last - at >= 15; at += 16) {
+            unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(
+                _mm_cmpeq_epi8(Load(begin + at + one), first), _mm_cmpeq_epi8(Load(begin + at + two), second))));
+            for (; mask != 0; mask &= mask - 1) {
+                const size_t start = at + static_cast<size_t>(__builtin_ctz(mask));
+                size_t i = 0;
+                while (i < length && begin[start + i] == needle[i]) ++i;
+                if (i == length) return start;
+            }
+        }
+    }
+#endif
+    for (; at <= last; ++at) {
+        if (begin[at] != needle[0]) continue;
         size_t i = 1;
-        while (i < length && at[i] == needle[i]) ++i;
-        if (i == length) return static_cast<size_t>(at - begin);
+        while (i < length && begin[at + i] == needle[i]) ++i;
+        if (i == length) return at;
     }
     return npos;
 }
@@ -98,10 +126,10 @@ KoMessageArray_C* DeserializeMessageArray(const char* input) {
     if (end == npos || end < first) end = text.size();
     const std::string_view cut = text.substr(first, end - first);
 
-    const int count = getTagOccurrences(cut, tagMessage);
-    if (count <= 0) return nullptr;
+    // Every element read takes at least one opening tag of its own, so no
+    // limit is needed: counting the openings first would be one more pass.
     size_t read = 0;
-    KoMessage_C** list = createMessageArray(cut, count, &read);
+    KoMessage_C** list = createMessageArray(cut, INT_MAX, &read);
     if (list == nullptr) return nullptr;
     for (size_t i = 0; i < read; ++i) printMessageInformation(list[i]);
 
@@ -168,12 +196,50 @@ KoMessage_C** createMessageArray(std::string_view text, int count, size_t* messa
 void createMessage(KoMessage_C* message, std::string_view content) {
     if (message == nullptr) return;
     const ReaderTags& tags = Tags();
-    message->uniqueMessageId = copyText(valueOf(content, tags.uniqueMessageId));
-    message->helpFileLocation = copyText(valueOf(content, tags.helpFileLocation));
-    message->level = getMessageLevelFromString(valueOf(content, tags.level));
-    message->messageNumber = copyText(valueOf(content, tags.messageNumber));
-    message->messageText = copyText(valueOf(content, tags.messageText));
-    message->producer = copyText(valueOf(content, tags.producer));
+    const TagPair* const fields[] = {&tags.uniqueMessageId, &tags.helpFileLocation, &tags.level,
+                                     &tags.messageNumber,   &tags.messageText,      &tags.producer};
+    constexpr size_t kFields = sizeof fields / sizeof fields[0];
+    // One pass over the content finds the first opening tag of every field
+    // (each starts with "<", so looking at every "<" in order finds the same
+    // first occurrence as a search per field); it ends once all are found.
+    size_t open[kFields];
+    for (size_t& at : open) at = npos;
+    size_t missing = kFields;
+    const char* const begin = content.data();
+    const size_t size = content.size();
+    auto tryAt = [&](size_t at) {
+        for (size_t f = 0; f < kFields; ++f) {
+            const std::string& tag = fields[f]->open;
+            if (open[f] != npos || size - at < tag.size() || begin[at + 1] != tag[1]) continue;
+            if (std::memcmp(begin + at, tag.data(), tag.size()) != 0) continue;
+            open[f] = at;
+            --missing;
+        }
+    };
+    size_t at = 0;
+#if defined(__SSE2__)
+    const __m128i lt = _mm_set1_epi8('<');
+    for (; missing != 0 && size - at >= 16; at += 16) {
+        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(Load(begin + at), lt)));
+        for (; mask != 0 && missing != 0; mask &= mask - 1) tryAt(at + static_cast<size_t>(__builtin_ctz(mask)));
+    }
+#endif
+    for (; missing != 0 && at < size; ++at)
+        if (begin[at] == '<') tryAt(at);
+
+    std::string_view values[kFields];
+    for (size_t f = 0; f < kFields; ++f) {
+        if (open[f] == npos) continue;
+        const size_t start = open[f] + fields[f]->open.size();
+        const size_t end = findTag(content, fields[f]->close, start);
+        if (end != npos) values[f] = content.substr(start, end - start);
+    }
+    message->uniqueMessageId = copyText(values[0]);
+    message->helpFileLocation = copyText(values[1]);
+    message->level = getMessageLevelFromString(values[2]);
+    message->messageNumber = copyText(values[3]);
+    message->messageText = copyText(values[4]);
+    message->producer = copyText(values[5]);
     message->references = getMessageReferences(content);
 }
 

@@ -1,8 +1,10 @@
 #include "xml/ProjectXml.h"
 
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
+#include "xml/XmlOutput.h"
 #include "xml/XmlPrimitives.h"
 
 namespace Utils {
@@ -28,19 +30,109 @@ void appendEscapedJoined(std::string& out, uint32_t count, PathOf pathOf) {
     }
 }
 
-// Type, name, data, total and active of one item: everything but its sub-items.
-void appendItemFields(std::string& out, const KoTreeStruct& item) {
-    AppendTreeItemType(out, item.type);
-    SafeNode(out, tagName, item.name);
-    SafeNode(out, tagData, item.data);
-    IntNode(out, tagTotal, item.total);
-    IntNode(out, tagActive, item.active);
+// The elements of the trees document, prepared once.
+struct TreeTags {
+    ElementTags trees{tagTrees};
+    ElementTags fileTree{tagFileTree};
+    ElementTags messageTree{tagMessageTree};
+    ElementTags ruleTree{tagRuleTree};
+    ElementTags type{tagType};
+    ElementTags name{tagName};
+    ElementTags data{tagData};
+    ElementTags total{tagTotal};
+    ElementTags active{tagActive};
+    ElementTags subItem{tagSubItem};
+};
+
+const TreeTags& Tags() {
+    static const TreeTags tags;
+    return tags;
 }
 
-void appendTreeElement(std::string& out, const std::string& tag, const KoTreeStruct* root) {
-    Open(out, tag);
-    AppendTreeItem(out, root);
-    Close(out, tag);
+// Writes tree items through a sink (a Meter, then an Output).
+template <typename Sink>
+class TreeWalk {
+public:
+    explicit TreeWalk(Sink& sink) : m_sink(sink), m_tags(Tags()) {}
+
+    void Item(const KoTreeStruct* item) {
+        if (item == nullptr) return;
+        // Depth is unbounded, so the descent keeps its own stack: per open
+        // level, the sub-item list and the index of the next sub-item to write.
+        Fields(*item);
+        m_open.clear();
+        m_open.push_back({item->subItems, 0});
+        while (!m_open.empty()) {
+            Level& level = m_open.back();
+            if (level.next >= CountOf(level.subItems)) {
+                m_open.pop_back();
+                // Every level but the first stands inside an "SI" of its parent.
+                if (!m_open.empty()) m_sink.Close(m_tags.subItem);
+                continue;
+            }
+            const KoTreeStruct* child = level.subItems->at(level.next++);
+            if (child == nullptr) continue;
+            m_sink.Open(m_tags.subItem);
+            Fields(*child);
+            // `level` may dangle after this push; it is not used again.
+            m_open.push_back({child->subItems, 0});
+        }
+    }
+
+    void Individual(const KoTrees_C* trees) {
+        if (trees == nullptr) return;
+        Element(m_tags.fileTree, trees->fileTree);
+        Element(m_tags.messageTree, trees->messageTree);
+        Element(m_tags.ruleTree, trees->ruleTree);
+    }
+
+    void Trees(const KoTrees_C* trees) {
+        m_sink.Open(m_tags.trees);
+        Individual(trees);
+        m_sink.Close(m_tags.trees);
+    }
+
+    // "Ty" with the digit 0 to 8, or empty for any other value.
+    void Type(KoTreeItemType_C type) {
+        static const char kDigits[] = "012345678";
+        if (type >= 0 && type <= 8)
+            m_sink.Node(m_tags.type, kDigits + type, 1);
+        else
+            m_sink.Node(m_tags.type, "", 0);
+    }
+
+private:
+    struct Level {
+        const KoTreeItemList_C* subItems;
+        uint32_t next;
+    };
+
+    // Type, name, data, total and active of one item: everything but its sub-items.
+    void Fields(const KoTreeStruct& item) {
+        Type(item.type);
+        m_sink.SafeNode(m_tags.name, item.name);
+        m_sink.SafeNode(m_tags.data, item.data);
+        m_sink.IntNode(m_tags.total, item.total);
+        m_sink.IntNode(m_tags.active, item.active);
+    }
+
+    void Element(const ElementTags& tag, const KoTreeStruct* root) {
+        m_sink.Open(tag);
+        Item(root);
+        m_sink.Close(tag);
+    }
+
+    Sink& m_sink;
+    const TreeTags& m_tags;
+    std::vector<Level> m_open;
+};
+
+template <typename Walk>
+void SizedTrees(std::string& out, Walk walk) {
+    Sized(out, [&](auto& sink) {
+        TreeWalk<std::decay_t<decltype(sink)>> trees(sink);
+        walk(trees);
+    });
 }
 
 }  // namespace
@@ -93,48 +185,19 @@ void AppendLanguage(std::string& out, KoLanguage_C language) {
 }
 
 void AppendTrees(std::string& out, const KoTrees_C* trees) {
-    Open(out, tagTrees);
-    AppendTreesIndividual(out, trees);
-    Close(out, tagTrees);
+    SizedTrees(out, [&](auto& walk) { walk.Trees(trees); });
 }
 
 void AppendTreesIndividual(std::string& out, const KoTrees_C* trees) {
-    if (trees == nullptr) return;
-    appendTreeElement(out, tagFileTree, trees->fileTree);
-    appendTreeElement(out, tagMessageTree, trees->messageTree);
-    appendTreeElement(out, tagRuleTree, trees->ruleTree);
+    SizedTrees(out, [&](auto& walk) { walk.Individual(trees); });
 }
 
 void AppendTreeItem(std::string& out, const KoTreeStruct* item) {
-    if (item == nullptr) return;
-    // Depth is unbounded, so the descent keeps its own stack: per open level,
-    // the sub-item list and the index of the next sub-item to write.
-    struct Level {
-        const KoTreeItemList_C* subItems;
-        uint32_t next;
-    };
-    std::vector<Level> open;
-    appendItemFields(out, *item);
-    open.push_back({item->subItems, 0});
-    while (!open.empty()) {
-        Level& level = open.back();
-        if (level.next >= CountOf(level.subItems)) {
-            open.pop_back();
-            // Every level but the first stands inside an "SI" of its parent.
-            if (!open.empty()) Close(out, tagSubItem);
-            continue;
-        }
-        const KoTreeStruct* child = level.subItems->at(level.next++);
-        if (child == nullptr) continue;
-        Open(out, tagSubItem);
-        appendItemFields(out, *child);
-        open.push_back({child->subItems, 0});
-    }
+    SizedTrees(out, [&](auto& walk) { walk.Item(item); });
 }
 
 void AppendTreeItemType(std::string& out, KoTreeItemType_C type) {
-    static const char* const kDigits[] = {"0", "1", "2", "3", "4", "5", "6", "7", "8"};
-    SafeNode(out, tagType, type >= 0 && type <= 8 ? kDigits[type] : nullptr);
+    SizedTrees(out, [&](auto& walk) { walk.Type(type); });
 }
 
 }  // namespace Xml

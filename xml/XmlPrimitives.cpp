@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "xml/XmlOutput.h"
+
 namespace Utils {
 
 // Initialised in this order when the library is loaded.
@@ -94,7 +96,6 @@ std::string createSafeXMLNode(const std::string& name, const std::string& value)
 
 std::string ValidateForXML(const std::string& text) {
     std::string out;
-    out.reserve(text.size());
     Xml::AppendEscaped(out, text.data(), text.size());
     return out;
 }
@@ -127,22 +128,10 @@ void replaceAll(std::string& text, const std::string& from, const std::string& t
 namespace Xml {
 
 void AppendEscaped(std::string& out, const char* text, size_t length) {
-    size_t run = 0;  // start of the pending run of characters kept as they are
-    for (size_t i = 0; i < length; ++i) {
-        const char* entity;
-        switch (text[i]) {
-            case '&': entity = "&amp;"; break;
-            case '<': entity = "&lt;"; break;
-            case '>': entity = "&gt;"; break;
-            case '\'': entity = "&apos;"; break;
-            case '"': entity = "&quot;"; break;
-            default: continue;
-        }
-        out.append(text + run, i - run);
-        out += entity;
-        run = i + 1;
-    }
-    out.append(text + run, length - run);
+    Output output(out);
+    output.Reserve(EscapedLength(text, length));
+    output.Escaped(text, length);
+    output.Finish();
 }
 
 void Node(std::string& out, const std::string& name, const char* text) {

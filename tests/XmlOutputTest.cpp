@@ -1,0 +1,200 @@
+// The writer under the serialisers: escaping scans, integer formatting, the
+// staging buffer and its hand-over to the result, and the meter that sizes it.
+
+#include <climits>
+#include <random>
+#include <string>
+
+#include "tests/TestSupport.h"
+#include "xml/XmlOutput.h"
+#include "xml/XmlPrimitives.h"
+
+using namespace Utils;
+
+namespace {
+
+// Escaping as the five ordered replacements over the whole text.
+std::string FiveReplacements(std::string text) {
+    replaceSubstring(text, "&", "&amp;");
+    replaceSubstring(text, "<", "&lt;");
+    replaceSubstring(text, ">", "&gt;");
+    replaceSubstring(text, "'", "&apos;");
+    replaceSubstring(text, "\"", "&quot;");
+    return text;
+}
+
+size_t FirstMarkup(const std::string& text) {
+    const size_t at = text.find_first_of("&<>'\"");
+    return at == std::string::npos ? text.size() : at;
+}
+
+// Texts of every length up to 70 with markup (or a near miss: '=', '%', '#',
+// bytes with the high bit set) at chosen places, read from the middle of a
+// larger block so that the scans' own bounds are what is tested.
+std::vector<std::string> Texts() {
+    const char markup[] = {'&', '<', '>', '\'', '"'};
+    const char nearMisses[] = {'=', '%', '#', '?', '$', '!', '\xbc', '\xbe', '\xa6', '\xa7', '\xa2'};
+    std::vector<std::string> texts;
+    for (size_t length = 0; length <= 70; ++length) {
+        std::string plain(length, 'a');
+        for (size_t i = 0; i < length; ++i) plain[i] = static_cast<char>('a' + i % 26);
+        texts.push_back(plain);
+        for (size_t at = 0; at < length; ++at) {
+            for (char c : markup) {
+                std::string one = plain;
+                one[at] = c;
+                texts.push_back(one);
+                one[length - 1 - (at * 7) % length] = '&';  // a second one elsewhere
+                texts.push_back(one);
+            }
+            std::string miss = plain;
+            miss[at] = nearMisses[at % sizeof nearMisses];
+            texts.push_back(miss);
+        }
+    }
+    return texts;
+}
+
+std::string Element(const std::string& name, const std::string& content) {
+    return "<" + name + ">" + content + "</" + name + ">";
+}
+
+}  // namespace
+
+TEST(XmlOutput, ScansAgreeWithAPlainSearchAtEveryLengthAndPlace) {
+    for (const std::string& text : Texts()) {
+        // Copied into a block with markup on both sides of the text.
+        const std::string block = "<&\"" + text + "'>&";
+        const char* at = block.data() + 3;
+        ASSERT_EQ(Xml::FindMarkup(at, text.size()), FirstMarkup(text)) << text;
+        const std::string escaped = FiveReplacements(text);
+        ASSERT_EQ(Xml::EscapedLength(at, text.size()), escaped.size()) << text;
+        ASSERT_EQ(ValidateForXML(text), escaped) << text;
+        std::string out = "x";
+        Xml::AppendEscaped(out, at, text.size());
+        ASSERT_EQ(out, "x" + escaped) << text;
+    }
+}
+
+TEST(XmlOutput, RandomTextsEscapeLikeTheFiveReplacements) {
+    std::mt19937 random(7);
+    const char alphabet[] = "&<>'\"abc;=\x80\xff";
+    for (int round = 0; round < 2000; ++round) {
+        std::string text(random() % 300, ' ');
+        const unsigned density = 1 + random() % 12;  // markup every few bytes to almost none
+        for (char& c : text) c = random() % density == 0 ? alphabet[random() % 5] : alphabet[5 + random() % 7];
+        ASSERT_EQ(ValidateForXML(text), FiveReplacements(text)) << text;
+        ASSERT_EQ(Xml::EscapedLength(text.data(), text.size()), FiveReplacements(text).size()) << text;
+    }
+}
+
+TEST(XmlOutput, DecimalsOfEveryWidthAndSign) {
+    const int32_t values[] = {0,        1,         9,           10,          99,      100,     999,     1000,
+                              9999,     10000,     99999,       100000,      999999,  1000000, 9999999, 10000000,
+                              99999999, 100000000, 999999999,   1000000000,  INT_MAX, -1,      -9,      -10,
+                              -99,      -100,      -1000000000, INT_MIN + 1, INT_MIN};
+    for (int32_t value : values) {
+        char digits[16];
+        const std::string written(digits, Xml::WriteDecimal(digits, value));
+        EXPECT_EQ(written, std::to_string(value));
+        EXPECT_EQ(Xml::DecimalLength(value), written.size()) << value;
+    }
+}
+
+// Every kind of element, with texts from empty to several stages long, agrees
+// with the element written by hand, and the meter counts exactly what the
+// output wrote, also when it is appended to text already in the string.
+TEST(XmlOutput, ElementsAcrossStageBoundariesMatchTheirMeasure) {
+    std::mt19937 random(11);
+    const Xml::ElementTags tag(tagKoMessageRuleMapEntry);
+    const Xml::ElementTags shortTag(tagFile);
+    for (int round = 0; round < 40; ++round) {
+        std::string out = round % 2 == 0 ? "" : "kept";
+        std::string expected = out;
+        Xml::Meter meter;
+        Xml::Output output(out);
+        for (int element = 0; element < 300; ++element) {
+            // Mostly short texts, some far longer than the stage.
+            const size_t length = random() % 10 == 0 ? random() % 20000 : random() % 40;
+            std::string text(length, 'x');
+            for (char& c : text) c = "ab&<c'd"[random() % 7];
+            const Xml::ElementTags& t = random() % 2 == 0 ? tag : shortTag;
+            const std::string name = &t == &tag ? tagKoMessageRuleMapEntry : tagFile;
+            const int32_t value = static_cast<int32_t>(random());
+            switch (random() % 6) {
+                case 0:
+                    output.Node(t, text.c_str());
+                    meter.Node(t, text.c_str());
+                    expected += Element(name, text);
+                    break;
+                case 1:
+                    output.SafeNode(t, text.c_str());
+                    meter.SafeNode(t, text.c_str());
+                    expected += Element(name, FiveReplacements(text));
+                    break;
+                case 2:
+                    output.CDataNode(t, text.c_str());
+                    meter.CDataNode(t, text.c_str());
+                    expected += Element(name, "<![CDATA[" + text + "]]>");
+                    break;
+                case 3:
+                    output.IntNode(t, value);
+                    meter.IntNode(t, value);
+                    expected += Element(name, std::to_string(value));
+                    break;
+                case 4:
+                    output.Open(t);
+                    output.Raw(text.data(), text.size());
+                    output.Close(t);
+                    meter.Open(t);
+                    meter.Raw(text.data(), text.size());
+                    meter.Close(t);
+                    expected += Element(name, text);
+                    break;
+                default:
+                    output.Node(t, nullptr);
+                    output.SafeNode(t, nullptr);
+                    output.CDataNode(t, nullptr);
+                    meter.Node(t, nullptr);
+                    meter.SafeNode(t, nullptr);
+                    meter.CDataNode(t, nullptr);
+                    expected += Element(name, "") + Element(name, "") + Element(name, "<![CDATA[]]>");
+            }
+        }
+        output.Finish();
+        ASSERT_EQ(out, expected) << "round " << round;
+        ASSERT_EQ(meter.bytes(), expected.size() - (round % 2 == 0 ? 0 : 4)) << "round " << round;
+    }
+}
+
+TEST(XmlOutput, MeasuredDocumentsAreReservedOnceAndRepeatedAppendsGrowGeometrically) {
+    const Xml::ElementTags tag(tagRuleText);
+    auto write = [&](auto& sink) {
+        for (int i = 0; i < 1000; ++i) sink.SafeNode(tag, "a < b");
+    };
+    std::string fresh;
+    Xml::Sized(fresh, write);
+    EXPECT_EQ(fresh.size(), 1000u * 29);
+    EXPECT_EQ(fresh.capacity(), fresh.size());
+
+    std::string grown;
+    size_t reallocations = 0;
+    for (int i = 0; i < 200; ++i) {
+        const size_t capacity = grown.capacity();
+        Xml::Sized(grown, write);
+        if (grown.capacity() != capacity) ++reallocations;
+    }
+    EXPECT_EQ(grown.size(), 200u * fresh.size());
+    EXPECT_LE(reallocations, 10u);
+}
+
+TEST(XmlOutput, TagsLongerThanTheirSlotAreRefused) {
+    EXPECT_NO_THROW(Xml::ElementTags(std::string(29, 'n')));
+    EXPECT_THROW(Xml::ElementTags(std::string(30, 'n')), std::length_error);
+    const Xml::ElementTags longest(std::string(29, 'n'));
+    std::string out;
+    Xml::Output output(out);
+    output.Node(longest, "v");
+    output.Finish();
+    EXPECT_EQ(out, Element(std::string(29, 'n'), "v"));
+}

@@ -1,0 +1,230 @@
+#include "xml/XmlOutput.h"
+
+namespace Utils {
+namespace Xml {
+
+namespace {
+
+// Bytes an escaped character adds: "&amp;" 4, "&lt;" and "&gt;" 3, "&apos;"
+// and "&quot;" 5; zero for every other byte.
+struct ExtraTable {
+    uint8_t bytes[256] = {};
+    constexpr ExtraTable() {
+        bytes[static_cast<uint8_t>('&')] = 4;
+        bytes[static_cast<uint8_t>('<')] = 3;
+        bytes[static_cast<uint8_t>('>')] = 3;
+        bytes[static_cast<uint8_t>('\'')] = 5;
+        bytes[static_cast<uint8_t>('"')] = 5;
+    }
+};
+constexpr ExtraTable kExtra;
+
+inline uint8_t ExtraOf(char c) { return kExtra.bytes[static_cast<uint8_t>(c)]; }
+
+#if defined(__SSE2__)
+// 0xFF in every lane holding a markup character. '<' and '>' differ only in
+// bit 1, '&' and '\'' only in bit 0, so three comparisons find all five.
+inline __m128i MarkupLanes(__m128i v) {
+    const __m128i angles = _mm_cmpeq_epi8(_mm_or_si128(v, _mm_set1_epi8(2)), _mm_set1_epi8('>'));
+    const __m128i ampApos = _mm_cmpeq_epi8(_mm_or_si128(v, _mm_set1_epi8(1)), _mm_set1_epi8('\''));
+    const __m128i quote = _mm_cmpeq_epi8(v, _mm_set1_epi8('"'));
+    return _mm_or_si128(_mm_or_si128(angles, ampApos), quote);
+}
+
+inline __m128i Load(const char* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); }
+
+// Extra bytes of the characters in `v`, summed in two 64-bit lanes.
+inline __m128i ExtraLanes(__m128i v) {
+    const __m128i amp = _mm_and_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('&')), _mm_set1_epi8(4));
+    const __m128i angles =
+        _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(v, _mm_set1_epi8(2)), _mm_set1_epi8('>')), _mm_set1_epi8(3));
+    const __m128i quotes = _mm_and_si128(
+        _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\'')), _mm_cmpeq_epi8(v, _mm_set1_epi8('"'))), _mm_set1_epi8(5));
+    return _mm_sad_epu8(_mm_or_si128(_mm_or_si128(amp, angles), quotes), _mm_setzero_si128());
+}
+
+inline size_t Sum(__m128i sums) {
+    return static_cast<size_t>(_mm_cvtsi128_si64(sums)) +
+           static_cast<size_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(sums, sums)));
+}
+
+// A text of 4 to 15 bytes in one vector, read without touching a byte outside
+// it: the first 8 (or 4) bytes in lanes 0 to 7, the last 8 (or 4) in lanes 8
+// to 15, with the lanes that repeat a byte of the first part zeroed. Lane j
+// of the second part holds text[j - shift].
+inline __m128i ShortText(const char* text, size_t length, size_t* shift) {
+    uint64_t head, tail;
+    size_t part;
+    if (length >= 8) {
+        part = 8;
+        std::memcpy(&head, text, 8);
+        std::memcpy(&tail, text + length - 8, 8);
+    } else {
+        part = 4;
+        uint32_t first, last;
+        std::memcpy(&first, text, 4);
+        std::memcpy(&last, text + length - 4, 4);
+        head = first;
+        tail = last;
+    }
+    const size_t repeated = 2 * part - length;  // 1 to 8 (little-endian: the low bytes)
+    tail = repeated >= 8 ? 0 : tail & (~uint64_t{0} << (8 * repeated));
+    *shift = 8 + part - length;
+    return _mm_set_epi64x(static_cast<long long>(tail), static_cast<long long>(head));
+}
+#endif
+
+}  // namespace
+
+ElementTags::ElementTags(const std::string& name) : open{}, close{} {
+    if (name.size() + 3 > kSlot) throw std::length_error("tag name too long: " + name);
+    open[0] = '<';
+    std::memcpy(open + 1, name.data(), name.size());
+    open[name.size() + 1] = '>';
+    openLength = static_cast<uint32_t>(name.size() + 2);
+    close[0] = '<';
+    close[1] = '/';
+    std::memcpy(close + 2, name.data(), name.size());
+    close[name.size() + 2] = '>';
+    closeLength = static_cast<uint32_t>(name.size() + 3);
+}
+
+size_t FindMarkup(const char* text, size_t length) {
+    size_t i = 0;
+#if defined(__SSE2__)
+    if (length >= 16) {
+        for (; i + 16 <= length; i += 16) {
+            const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(MarkupLanes(Load(text + i))));
+            if (mask != 0) return i + static_cast<size_t>(__builtin_ctz(mask));
+        }
+        if (i == length) return length;
+        // The last sixteen bytes, without the ones already looked at.
+        const size_t last = length - 16;
+        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(MarkupLanes(Load(text + last)))) >> (i - last);
+        return mask != 0 ? i + static_cast<size_t>(__builtin_ctz(mask)) : length;
+    }
+    if (length >= 4) {
+        size_t shift;
+        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(MarkupLanes(ShortText(text, length, &shift))));
+        if (mask == 0) return length;
+        const size_t lane = static_cast<size_t>(__builtin_ctz(mask));
+        return lane < 8 ? lane : lane - shift;
+    }
+#endif
+    for (; i < length; ++i)
+        if (ExtraOf(text[i]) != 0) return i;
+    return length;
+}
+
+size_t EscapedLength(const char* text, size_t length) {
+#if defined(__SSE2__)
+    // Most texts have no markup at all: a block is weighed only when it has.
+    if (length >= 16) {
+        __m128i sums = _mm_setzero_si128();
+        size_t i = 0;
+        for (; i + 16 <= length; i += 16) {
+            const __m128i v = Load(text + i);
+            if (_mm_movemask_epi8(MarkupLanes(v)) != 0) sums = _mm_add_epi64(sums, ExtraLanes(v));
+        }
+        if (i < length) {
+            // The last sixteen bytes, with the lanes already counted cleared.
+            static const int8_t kKeep[32] = {0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,
+                                             -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+            const __m128i keep = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kKeep + (length - i)));
+            const __m128i v = _mm_and_si128(Load(text + length - 16), keep);
+            if (_mm_movemask_epi8(MarkupLanes(v)) != 0) sums = _mm_add_epi64(sums, ExtraLanes(v));
+        }
+        return length + Sum(sums);
+    }
+    if (length >= 4) {
+        size_t shift;
+        const __m128i v = ShortText(text, length, &shift);
+        return _mm_movemask_epi8(MarkupLanes(v)) == 0 ? length : length + Sum(ExtraLanes(v));
+    }
+#endif
+    size_t extra = 0;
+    for (size_t i = 0; i < length; ++i) extra += ExtraOf(text[i]);
+    return length + extra;
+}
+
+char* WriteDecimal(char* at, int32_t value) {
+    static constexpr char kPairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+    uint32_t magnitude = Magnitude(value);
+    if (value < 0) *at++ = '-';
+    if (magnitude < 10) {
+        *at = static_cast<char>('0' + magnitude);
+        return at + 1;
+    }
+    char* const end = at + DigitCount(magnitude);
+    char* p = end;
+    while (magnitude >= 100) {
+        const uint32_t pair = magnitude % 100;
+        magnitude /= 100;
+        p -= 2;
+        std::memcpy(p, kPairs + 2 * pair, 2);
+    }
+    if (magnitude >= 10) {
+        p -= 2;
+        std::memcpy(p, kPairs + 2 * magnitude, 2);
+    } else {
+        *--p = static_cast<char>('0' + magnitude);
+    }
+    return end;
+}
+
+void Output::Escaped(const char* text, size_t length) {
+#if defined(__SSE2__)
+    // Sixteen bytes at a time: the block is stored whole, and behind each
+    // markup character its entity and then the rest of the block are stored
+    // again, from a copy padded so that every load stays inside it.
+    while (length >= 16) {
+        Room(16 * 6 + 16);
+        const __m128i v = Load(text);
+        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(MarkupLanes(v)));
+        char* at = m_at;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(at), v);
+        if (mask != 0) {
+            alignas(16) char block[32];
+            _mm_store_si128(reinterpret_cast<__m128i*>(block), v);
+            _mm_store_si128(reinterpret_cast<__m128i*>(block + 16), _mm_setzero_si128());
+            size_t done = 0;  // bytes of the block in place
+            do {
+                const size_t markup = static_cast<size_t>(__builtin_ctz(mask));
+                at = Entity(at + (markup - done), block[markup]);
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(at), Load(block + markup + 1));
+                done = markup + 1;
+                mask &= mask - 1;
+            } while (mask != 0);
+            at -= done;
+        }
+        m_at = at + 16;
+        text += 16;
+        length -= 16;
+    }
+#endif
+    for (;;) {
+        const size_t run = FindMarkup(text, length);
+        Raw(text, run);
+        if (run == length) return;
+        Room(8);
+        m_at = Entity(m_at, text[run]);
+        text += run + 1;
+        length -= run + 1;
+    }
+}
+
+void Output::Long(const char* text, size_t length) {
+    Finish();
+    if (length >= kStage / 2) {
+        m_out.append(text, length);
+        return;
+    }
+    std::memcpy(m_at, text, length);
+    m_at += length;
+}
+
+}  // namespace Xml
+}  // namespace Utils
