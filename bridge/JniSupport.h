@@ -65,65 +65,53 @@ std::string ToModifiedUtf8(const char* text, size_t length);
 
 void LogUnexpected(const char* method, const char* what);
 
+// Runs `body`; an exception that escapes it becomes one level-1 line. False
+// when that happened.
+template <typename Body>
+bool RunGuarded(const char* method, Body&& body) noexcept {
+    try {
+        body();
+        return true;
+    } catch (const std::exception& e) {
+        LogUnexpected(method, e.what());
+    } catch (...) {
+        LogUnexpected(method, "unknown exception");
+    }
+    return false;
+}
+
 // Runs the body of a native method; an exception that escapes it becomes one
 // level-1 line and the method's fallback value.
 template <typename R, typename Body>
 R Guard(const char* method, R fallback, Body&& body) noexcept {
-    try {
-        return body();
-    } catch (const std::exception& e) {
-        LogUnexpected(method, e.what());
-    } catch (...) {
-        LogUnexpected(method, "unknown exception");
-    }
-    return fallback;
+    R result = fallback;
+    RunGuarded(method, [&] { result = body(); });
+    return result;
 }
 
 template <typename Body>
 void GuardVoid(const char* method, Body&& body) noexcept {
-    try {
-        body();
-    } catch (const std::exception& e) {
-        LogUnexpected(method, e.what());
-    } catch (...) {
-        LogUnexpected(method, "unknown exception");
-    }
+    RunGuarded(method, body);
 }
 
 // The same for methods returning a Java string: the fallback is made as a Java
 // string after the failure, unless a Java exception is already pending.
 template <typename Body>
 jstring GuardString(JNIEnv* env, const char* method, const char* fallback, Body&& body) noexcept {
-    try {
-        return body();
-    } catch (const std::exception& e) {
-        LogUnexpected(method, e.what());
-    } catch (...) {
-        LogUnexpected(method, "unknown exception");
-    }
-    try {
-        return env->ExceptionCheck() ? nullptr : NewJavaString(env, fallback);
-    } catch (...) {
-        return nullptr;
-    }
+    jstring result = nullptr;
+    if (RunGuarded(method, [&] { result = body(); })) return result;
+    RunGuarded(method, [&] { result = env->ExceptionCheck() ? nullptr : NewJavaString(env, fallback); });
+    return result;
 }
 
 // The same for methods returning a byte[]: an empty array after a failure,
 // unless a Java exception is already pending.
 template <typename Body>
 jbyteArray GuardBytes(JNIEnv* env, const char* method, Body&& body) noexcept {
-    try {
-        return body();
-    } catch (const std::exception& e) {
-        LogUnexpected(method, e.what());
-    } catch (...) {
-        LogUnexpected(method, "unknown exception");
-    }
-    try {
-        return env->ExceptionCheck() ? nullptr : NewJavaBytes(env, std::string());
-    } catch (...) {
-        return nullptr;
-    }
+    jbyteArray result = nullptr;
+    if (RunGuarded(method, [&] { result = body(); })) return result;
+    RunGuarded(method, [&] { result = env->ExceptionCheck() ? nullptr : NewJavaBytes(env, std::string()); });
+    return result;
 }
 
 }  // namespace Bridge
