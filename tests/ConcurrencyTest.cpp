@@ -243,3 +243,21 @@ TEST_F(Concurrency, MixedCallsFromEightThreadsGiveWhatEachCallGivesAlone) {
     EXPECT_EQ(ReadLogFile(last), "\nCall " VORLAN_METHOD("GetVersionNumber") " \n"
                                  "\t> API CALL - getVersionNumber\n\t< Result: getVersionNumber text\n");
 }
+
+// The progress callback is handed to the proxy by the first aggregate call of
+// the process; threads whose first call that is must all see it handed over.
+TEST_F(Concurrency, FirstAggregateCallsRacingAllPassTheProgressCallback) {
+    c->calls.clear();
+    std::atomic<int> ready{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&] {
+            FakeJni env;
+            ready.fetch_add(1);
+            while (ready.load() < kThreads) std::this_thread::yield();
+            JNI(aggregate)(env.env(), env.self());
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(c->calls, std::vector<std::string>(kThreads, "aggregate(callback)"));
+}
