@@ -261,3 +261,32 @@ TEST_F(Concurrency, FirstAggregateCallsRacingAllPassTheProgressCallback) {
     for (std::thread& thread : threads) thread.join();
     EXPECT_EQ(c->calls, std::vector<std::string>(kThreads, "aggregate(callback)"));
 }
+
+// Java threads that call in while another thread is still loading the engine
+// get the fallback or the engine's answer, nothing in between.
+TEST(ConcurrencyWhileLoading, CallsRacingTheLoadGetTheFallbackOrTheAnswer) {
+    std::atomic<bool> loaded{false};
+    std::atomic<int> ready{0};
+    std::vector<std::vector<std::string>> answers(kThreads);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            FakeJni env;
+            ready.fetch_add(1);
+            do {
+                answers[t].push_back(env.text(JNI(getVersionNumber)(env.env(), env.self())));
+                answers[t].push_back(std::to_string(JNI(initApi)(env.env(), env.self(), env.str("key"))));
+            } while (!loaded.load());
+        });
+    }
+    while (ready.load() < kThreads) std::this_thread::yield();
+    FakeJni jni;
+    EXPECT_EQ(jni.text(JNI(initJniBridge)(jni.env(), jni.self(), jni.str(FullEngine()))), "OK");
+    loaded.store(true);
+    for (std::thread& thread : threads) thread.join();
+    for (int t = 0; t < kThreads; ++t)
+        for (size_t i = 0; i < answers[t].size(); i += 2) {
+            EXPECT_TRUE(answers[t][i] == "0.0.0" || answers[t][i] == "getVersionNumber text") << answers[t][i];
+            EXPECT_TRUE(answers[t][i + 1] == "-1" || answers[t][i + 1] == "0") << answers[t][i + 1];
+        }
+}
