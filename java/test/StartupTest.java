@@ -13,7 +13,11 @@ import org.junit.jupiter.api.Test;
 import org.junit.jupiter.api.TestMethodOrder;
 import org.junit.jupiter.api.io.TempDir;
 
-/** Start-up in a real JVM: the bridge is loaded once, so the order matters. */
+/**
+ * Start-up in a real JVM: the bridge is loaded once, so the order matters; this
+ * class runs before every other one loads the engine.
+ */
+@Order(1)
 @TestMethodOrder(MethodOrderer.OrderAnnotation.class)
 class StartupTest {
     static final VorlanBridge bridge = BridgeLoader.bridge();
