@@ -7,7 +7,7 @@ JAVA ?= java
 LINUX := build/linux
 WINDOWS := build/windows
 
-.PHONY: all bootstrap wine-up test-asan build-fuzz fuzz test-fuzz build build-linux build-windows test test-linux test-windows demo bench clean
+.PHONY: all bootstrap wine-up test-asan test-tsan build-fuzz fuzz test-fuzz build build-linux build-windows test test-linux test-windows demo bench clean
 
 all: build
 
@@ -27,6 +27,14 @@ test-asan: bootstrap
 	cmake --build build/asan -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir build/asan -j $(JOBS) --output-on-failure
+
+# The concurrency tests under ThreadSanitizer: any data race ends its test
+# program with a failure.
+test-tsan: bootstrap
+	cmake --preset tsan
+	cmake --build build/tsan -j $(JOBS) --target vorlan_tests
+	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+	  ctest --test-dir build/tsan -R Concurrency -j $(JOBS) --output-on-failure
 
 # libFuzzer targets: `make fuzz` runs each for FUZZ_SECONDS, `make test` briefly.
 FUZZ_SECONDS ?= 60
@@ -52,7 +60,7 @@ build-windows: bootstrap wine-up
 	cmake --preset windows
 	cmake --build $(WINDOWS) -j $(JOBS)
 
-test: test-linux test-asan test-fuzz test-windows
+test: test-linux test-asan test-tsan test-fuzz test-windows
 
 test-linux: build-linux
 	ctest --test-dir $(LINUX) -j $(JOBS) --output-on-failure

@@ -3,7 +3,6 @@
 
 #include "bridge/ResultsMethods.h"
 
-#include <atomic>
 #include <string>
 
 #include "bridge/JniSupport.h"
@@ -54,11 +53,13 @@ JNIEXPORT jlong JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_initResu
 JNIEXPORT void JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_aggregate(JNIEnv*, jobject) {
     Bridge::GuardVoid("aggregate", [] {
         // The callback is handed to the proxy once per process and stays there.
-        // Atomic, so that racing first calls are well defined; both would store
-        // the same pointer anyway.
-        static std::atomic<bool> bAggregateSet{false};
+        // A function-local static is set up exactly once, and racing first
+        // calls wait until it is: none reaches the engine before the callback
+        // is in place (with a flag tested first, a second thread could read
+        // the callback while the first was still storing it).
         VorlanApi* api = VorlanApi::GetInstance();
-        if (!bAggregateSet.exchange(true)) api->SetAggregateCallback(&genericProgressFunction);
+        static const bool bAggregateSet = (api->SetAggregateCallback(&genericProgressFunction), true);
+        (void)bAggregateSet;
         api->Aggregate();
     });
 }

@@ -11,6 +11,30 @@
 #include "engine/EntryPoints.h"
 #include "engine/KoTypes.h"
 
+// The address of one entry point. It is stored once, while initJniBridge loads
+// the library, and read without a lock by every call; being atomic, a call
+// that races the load (a Java thread calling in before initJniBridge has
+// returned) reads null or the whole address. Reading it is a plain load on
+// x86-64, so a call stays as cheap as through a bare pointer. It converts to
+// the function pointer, so members are tested and called as pointers are.
+template <typename F>
+class EntrySlot {
+public:
+    EntrySlot() = default;
+    EntrySlot(const EntrySlot& other) : m_entry(other.get()) {}
+    EntrySlot& operator=(const EntrySlot&) = delete;
+    EntrySlot& operator=(F entry) {
+        m_entry.store(entry, std::memory_order_release);
+        return *this;
+    }
+
+    F get() const { return m_entry.load(std::memory_order_acquire); }
+    operator F() const { return get(); }
+
+private:
+    std::atomic<F> m_entry{nullptr};
+};
+
 class VorlanApi {
 public:
     typedef AggregateCallback_C AggregateCallback;
@@ -101,7 +125,7 @@ private:
     AggregateCallback m_pfAggregateCallback = nullptr;
 
     // One member per entry point, in table order; null until resolved.
-#define VORLAN_ENTRY_MEMBER(name, result, params) VorlanEntry::name m_pf_##name = nullptr;
+#define VORLAN_ENTRY_MEMBER(name, result, params) EntrySlot<VorlanEntry::name> m_pf_##name;
     VORLAN_ENTRY_POINTS(VORLAN_ENTRY_MEMBER)
 #undef VORLAN_ENTRY_MEMBER
 

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <mutex>
 #include <string>
 
 namespace {
@@ -14,6 +15,14 @@ namespace {
 EngineDoubleControl& control() {
     static EngineDoubleControl state;
     return state;
+}
+
+// Entries may be called from several threads at once (the concurrency tests):
+// everything an entry writes into the control, or reads back after a write,
+// happens under this lock. Scripted values are set before the calls start.
+std::mutex& stateLock() {
+    static std::mutex lock;
+    return lock;
 }
 
 std::string show(const char* text) { return text != nullptr ? text : "<null>"; }
@@ -33,6 +42,7 @@ std::string showList(unsigned int count, char** items) {
 template <typename... Args>
 void record(const char* name, const Args&... args) {
     if (!control().recording) return;
+    std::lock_guard<std::mutex> guard(stateLock());
     std::string line = std::string(name) + "(";
     size_t index = 0;
     for (const std::string* arg : {static_cast<const std::string*>(nullptr), &args...}) {
@@ -59,6 +69,7 @@ const char* fileText(const char* entry) {
 }
 
 const char* text(const char* entry) {
+    std::lock_guard<std::mutex> guard(stateLock());
     EngineDoubleControl& c = control();
     if (c.nullText.count(entry) != 0) return nullptr;
     if (const char* scripted = fileText(entry)) return scripted;
@@ -69,6 +80,7 @@ const char* text(const char* entry) {
 
 template <typename T>
 int fill(const char* entry, T** out, T* record) {
+    std::lock_guard<std::mutex> guard(stateLock());
     control().filledAddress[entry] = out;
     if (out != nullptr) *out = record;
     return control().statusFor(entry);
@@ -77,6 +89,7 @@ int fill(const char* entry, T** out, T* record) {
 template <typename T>
 int release(const char* entry, T** address) {
     record(entry);
+    std::lock_guard<std::mutex> guard(stateLock());
     control().releases.push_back({entry, address, address != nullptr ? static_cast<void*>(*address) : nullptr});
     return control().statusFor(entry);
 }
@@ -127,10 +140,12 @@ ENGINE_DOUBLE_EXPORT int getCMAProjectList(KoStrings_C** list) {
 }
 ENGINE_DOUBLE_EXPORT KoLanguage_C getCurrentLanguage() {
     record("getCurrentLanguage");
+    std::lock_guard<std::mutex> guard(stateLock());
     return control().currentLanguage;
 }
 ENGINE_DOUBLE_EXPORT void setCurrentLanguage(KoLanguage_C language) {
     record("setCurrentLanguage", show(language));
+    std::lock_guard<std::mutex> guard(stateLock());
     control().currentLanguage = language;
 }
 ENGINE_DOUBLE_EXPORT void getAvailableLanguages(KoLanguages_C** languages) {
@@ -196,6 +211,7 @@ ENGINE_DOUBLE_EXPORT int getFiles(KoFileList_C** files) {
 ENGINE_DOUBLE_EXPORT int getMappedFileExtensions(KoSourceLanguage_C language, KoStrings_C** extensions) {
     record("getMappedFileExtensions", show(language));
     const std::string entry = "getMappedFileExtensions/" + show(language);
+    std::lock_guard<std::mutex> guard(stateLock());
     control().filledAddress[entry] = extensions;
     if (extensions != nullptr) *extensions = language == 0 ? control().extensionsC : control().extensionsCpp;
     return control().statusFor(entry);
@@ -214,7 +230,10 @@ ENGINE_DOUBLE_EXPORT int initResults(const char* bindKey, const char* location, 
 }
 ENGINE_DOUBLE_EXPORT void aggregate(AggregateCallback_C progress) {
     record("aggregate", std::string(progress != nullptr ? "callback" : "<null>"));
-    control().lastCallback = progress;
+    {
+        std::lock_guard<std::mutex> guard(stateLock());
+        control().lastCallback = progress;
+    }
     if (progress != nullptr)
         for (unsigned int value : control().progress) progress(value);
 }
