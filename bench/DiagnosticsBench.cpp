@@ -19,6 +19,7 @@
 #include "com_vorlanworks_bridge_caller_VorlanBridge.h"
 #include "engine/Platform.h"
 #include "tests/FakeJni.h"
+#include "tests/ProgramDirectory.h"
 #include "tests/engine-double/EngineDouble.h"
 #include "xml/DiagnosticsXml.h"
 
@@ -32,23 +33,10 @@
 
 namespace {
 
-std::string EngineDoublePath() {
-#ifdef _WIN32
-    char path[MAX_PATH];
-    std::string full(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
-    return full.substr(0, full.find_last_of("\\/")) + "\\Vorlan.dll";
-#else
-    char path[PATH_MAX];
-    ssize_t n = readlink("/proc/self/exe", path, sizeof path);
-    std::string full(path, n > 0 ? static_cast<size_t>(n) : 0);
-    return full.substr(0, full.find_last_of('/')) + "/libVorlan.so";
-#endif
-}
-
 // Loads the engine double through initJniBridge, once.
 EngineDoubleControl* Engine() {
     static EngineDoubleControl* control = [] {
-        const std::string path = EngineDoublePath();
+        const std::string path = LibraryNextToProgram("Vorlan");
         FakeJni jni;
         jstring answer =
             Java_com_vorlanworks_bridge_caller_VorlanBridge_initJniBridge(jni.env(), jni.self(), jni.str(path));

@@ -10,6 +10,7 @@
 #include "com_vorlanworks_bridge_caller_VorlanBridge.h"
 #include "engine/Platform.h"
 #include "tests/FakeJni.h"
+#include "tests/ProgramDirectory.h"
 #include "tests/engine-double/EngineDouble.h"
 #include "xml/ProjectXml.h"
 
@@ -27,19 +28,6 @@
 #endif
 
 namespace {
-
-std::string EngineNextToProgram() {
-#ifdef _WIN32
-    char path[MAX_PATH];
-    std::string full(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
-    return full.substr(0, full.find_last_of("\\/")) + "\\Vorlan.dll";
-#else
-    char path[PATH_MAX];
-    ssize_t n = readlink("/proc/self/exe", path, sizeof path);
-    std::string full(path, n > 0 ? static_cast<size_t>(n) : 0);
-    return full.substr(0, full.find_last_of('/')) + "/libVorlan.so";
-#endif
-}
 
 // 50,000 files in 2,000 folders.
 struct FileTrees : Corpora::Trees {
@@ -77,7 +65,7 @@ void BM_GetTreesThroughJni(benchmark::State& state) {
     static FileTrees data;
     static EngineDoubleControl* control = nullptr;
     if (control == nullptr) {
-        const std::string engine = EngineNextToProgram();
+        const std::string engine = LibraryNextToProgram("Vorlan");
         FakeJni jni;
         jstring answer =
             Java_com_vorlanworks_bridge_caller_VorlanBridge_initJniBridge(jni.env(), jni.self(), jni.str(engine));

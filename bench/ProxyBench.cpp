@@ -12,21 +12,15 @@
 #include "engine/Platform.h"
 #include "engine/VorlanApi.h"
 #include "log/Logger.h"
+#include "tests/ProgramDirectory.h"
 #include "tests/engine-double/EngineDouble.h"
 
 namespace {
 
-std::string EngineNextToProgram() {
-    char path[PATH_MAX];
-    ssize_t n = readlink("/proc/self/exe", path, sizeof path);
-    std::string full(path, n > 0 ? static_cast<size_t>(n) : 0);
-    return full.substr(0, full.find_last_of('/')) + "/libVorlan.so";
-}
-
 // Loads the scripted engine once, with call recording off.
 void* Engine() {
     static void* library = [] {
-        const std::string path = EngineNextToProgram();
+        const std::string path = LibraryNextToProgram("Vorlan");
         Utils::Logger::SetLogLevel(0);
         VorlanApi::GetInstance()->InitVorlanApi(path.c_str());
         void* handle = Platform::OpenLibrary(path.c_str());

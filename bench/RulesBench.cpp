@@ -17,6 +17,7 @@
 #include "com_vorlanworks_bridge_caller_VorlanBridge.h"
 #include "engine/Platform.h"
 #include "tests/FakeJni.h"
+#include "tests/ProgramDirectory.h"
 #include "tests/engine-double/EngineDouble.h"
 #include "xml/RulesXml.h"
 
@@ -30,21 +31,6 @@
 
 namespace {
 
-// The scripted engine is built next to this program.
-std::string EnginePath() {
-#ifdef _WIN32
-    char path[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string full(path, n);
-    return full.substr(0, full.find_last_of("\\/")) + "\\Vorlan.dll";
-#else
-    char path[PATH_MAX];
-    ssize_t n = readlink("/proc/self/exe", path, sizeof path);
-    std::string full(path, n > 0 ? static_cast<size_t>(n) : 0);
-    return full.substr(0, full.find_last_of('/')) + "/libVorlan.so";
-#endif
-}
-
 Corpora::Rules& Data() {
     static Corpora::Rules data(2000, 10000);
     return data;
@@ -53,7 +39,7 @@ Corpora::Rules& Data() {
 // Loads the engine through initJniBridge once and scripts its two records.
 EngineDoubleControl* Engine() {
     static EngineDoubleControl* engine = []() -> EngineDoubleControl* {
-        const std::string path = EnginePath();
+        const std::string path = LibraryNextToProgram("Vorlan");
         FakeJni jni;
         Java_com_vorlanworks_bridge_caller_VorlanBridge_initJniBridge(jni.env(), jni.self(), jni.str(path));
         void* library = Platform::OpenLibrary(path.c_str());

@@ -6,6 +6,7 @@
 
 #include "engine/Platform.h"
 #include "log/Logger.h"
+#include "tests/ProgramDirectory.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -17,31 +18,7 @@
 #include <climits>
 #endif
 
-namespace {
-
-std::string programDirectory() {
-#ifdef _WIN32
-    char path[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string full(path, n);
-    return full.substr(0, full.find_last_of("\\/"));
-#else
-    char path[PATH_MAX];
-    ssize_t n = readlink("/proc/self/exe", path, sizeof path);
-    std::string full(path, n > 0 ? static_cast<size_t>(n) : 0);
-    return full.substr(0, full.find_last_of('/'));
-#endif
-}
-
-}  // namespace
-
-std::string TestLibrary(const std::string& base) {
-#ifdef _WIN32
-    return programDirectory() + "\\" + base + ".dll";
-#else
-    return programDirectory() + "/lib" + base + ".so";
-#endif
-}
+std::string TestLibrary(const std::string& base) { return LibraryNextToProgram(base); }
 
 std::string FullEngine() { return TestLibrary("Vorlan"); }
 std::string PartialEngine() { return TestLibrary("VorlanPartial"); }

@@ -29,6 +29,7 @@
 #include "com_vorlanworks_bridge_caller_VorlanBridge.h"
 #include "engine/Platform.h"
 #include "tests/FakeJni.h"
+#include "tests/ProgramDirectory.h"
 #include "tests/engine-double/EngineDouble.h"
 #include "xml/DiagnosticsXml.h"
 #include "xml/MessageFree.h"
@@ -45,16 +46,9 @@ using Timing::Keep;
 // CPU seconds spent on each comparison (at least three rounds are run).
 constexpr double kBudget = 2.0;
 
-std::string ProgramDirectory() {
-    char path[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", path, sizeof path);
-    const std::string full(path, n > 0 ? static_cast<size_t>(n) : 0);
-    return full.substr(0, full.find_last_of('/'));
-}
-
 EngineDoubleControl* Engine() {
     static EngineDoubleControl* control = []() -> EngineDoubleControl* {
-        const std::string path = ProgramDirectory() + "/libVorlan.so";
+        const std::string path = LibraryNextToProgram("Vorlan");
         FakeJni jni;
         jstring answer =
             Java_com_vorlanworks_bridge_caller_VorlanBridge_initJniBridge(jni.env(), jni.self(), jni.str(path));
