@@ -7,17 +7,13 @@
 #include <cstdlib>
 #include <string>
 
+#include "tests/EscapeReference.h"
 #include "xml/XmlOutput.h"
 #include "xml/XmlPrimitives.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    std::string expected = text;
-    Utils::replaceSubstring(expected, "&", "&amp;");
-    Utils::replaceSubstring(expected, "<", "&lt;");
-    Utils::replaceSubstring(expected, ">", "&gt;");
-    Utils::replaceSubstring(expected, "'", "&apos;");
-    Utils::replaceSubstring(expected, "\"", "&quot;");
+    const std::string expected = FiveReplacements(text);
     if (Utils::ValidateForXML(text) != expected) std::abort();
     if (Utils::createSafeXMLNode("N", text) != "<N>" + expected + "</N>") std::abort();
     // The scans the writers size and split text with.

@@ -5,6 +5,7 @@
 #include <random>
 #include <string>
 
+#include "tests/EscapeReference.h"
 #include "tests/TestSupport.h"
 #include "xml/XmlOutput.h"
 #include "xml/XmlPrimitives.h"
@@ -12,16 +13,6 @@
 using namespace Utils;
 
 namespace {
-
-// Escaping as the five ordered replacements over the whole text.
-std::string FiveReplacements(std::string text) {
-    replaceSubstring(text, "&", "&amp;");
-    replaceSubstring(text, "<", "&lt;");
-    replaceSubstring(text, ">", "&gt;");
-    replaceSubstring(text, "'", "&apos;");
-    replaceSubstring(text, "\"", "&quot;");
-    return text;
-}
 
 size_t FirstMarkup(const std::string& text) {
     const size_t at = text.find_first_of("&<>'\"");

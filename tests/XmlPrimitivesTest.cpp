@@ -2,25 +2,11 @@
 
 #include <string>
 
+#include "tests/EscapeReference.h"
 #include "tests/TestSupport.h"
 #include "xml/XmlPrimitives.h"
 
 using namespace Utils;
-
-namespace {
-
-// Escaping as five ordered replacements over the whole text: the one-pass
-// escaper must give the same bytes.
-std::string FiveReplacements(std::string text) {
-    replaceSubstring(text, "&", "&amp;");
-    replaceSubstring(text, "<", "&lt;");
-    replaceSubstring(text, ">", "&gt;");
-    replaceSubstring(text, "'", "&apos;");
-    replaceSubstring(text, "\"", "&quot;");
-    return text;
-}
-
-}  // namespace
 
 TEST(XmlPrimitives, ElementsAreWrittenInTheCompactForm) {
     EXPECT_EQ(openXMLNode("KOM", false), "<KOM>");
