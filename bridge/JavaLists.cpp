@@ -1,6 +1,7 @@
 #include "bridge/JavaLists.h"
 
 #include <cstring>
+#include <utility>
 
 #include "log/Logger.h"
 
@@ -71,5 +72,11 @@ SplitList::SplitList(const char* text, int count, const char* method, const char
     : m_items(Utils::splitString(text != nullptr ? text : "", count, ListSeparators(), method, name)), m_count(count) {}
 
 SplitList::~SplitList() { Utils::freeSplitString(m_items, m_count); }
+
+SplitList& SplitList::operator=(SplitList&& other) noexcept {
+    std::swap(m_items, other.m_items);
+    std::swap(m_count, other.m_count);
+    return *this;
+}
 
 }  // namespace Bridge

@@ -40,6 +40,8 @@ public:
     ~SplitList();
     SplitList(const SplitList&) = delete;
     SplitList& operator=(const SplitList&) = delete;
+    // Takes the other's array; its own is freed.
+    SplitList& operator=(SplitList&& other) noexcept;
 
     char** items() const { return m_items; }
 

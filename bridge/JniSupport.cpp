@@ -122,17 +122,33 @@ jstring NewJavaString(JNIEnv* env, const std::string& text) {
     return NewJavaString(env, text.c_str());
 }
 
-jbyteArray NewJavaBytes(JNIEnv* env, const std::string& bytes) {
-    if (bytes.size() > static_cast<size_t>(INT_MAX)) {
-        Utils::Logger::Log(1, "\nNewJavaBytes: %llu bytes do not fit a Java array\n",
-                           static_cast<unsigned long long>(bytes.size()));
-        return env->NewByteArray(0);
+jbyteArray EmptyJavaBytes(JNIEnv* env) { return env->ExceptionCheck() ? nullptr : env->NewByteArray(0); }
+
+bool JavaBytesDocument::Begin(size_t bytes) {
+    // One document per array; the writers stop every document at the largest
+    // Java array.
+    if (m_array != nullptr || m_failed || bytes > static_cast<size_t>(INT_MAX)) return false;
+    m_array = m_env->ExceptionCheck() ? nullptr : m_env->NewByteArray(static_cast<jsize>(bytes));
+    if (m_array == nullptr) {
+        m_failed = true;
+        return false;
     }
-    const jsize length = static_cast<jsize>(bytes.size());
-    jbyteArray array = env->NewByteArray(length);
-    if (array == nullptr) return nullptr;
-    if (length > 0) env->SetByteArrayRegion(array, 0, length, reinterpret_cast<const jbyte*>(bytes.data()));
-    return array;
+    m_size = static_cast<jsize>(bytes);
+    return true;
+}
+
+void JavaBytesDocument::Write(const char* bytes, size_t length) {
+    if (m_array == nullptr || m_failed) return;
+    const size_t room = static_cast<size_t>(m_size - m_at);
+    const jsize n = static_cast<jsize>(length < room ? length : room);
+    if (n == 0) return;
+    m_env->SetByteArrayRegion(m_array, m_at, n, reinterpret_cast<const jbyte*>(bytes));
+    m_at += n;
+}
+
+jbyteArray JavaBytesDocument::Result() {
+    if (m_failed) return nullptr;
+    return m_array != nullptr ? m_array : EmptyJavaBytes(m_env);
 }
 
 }  // namespace Bridge

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "log/Logger.h"
+#include "xml/XmlOutput.h"
 
 // The exported name of a native method, as the exit lines write it.
 #define VORLAN_JNI_NAME(method) "Java_com_vorlanworks_bridge_caller_VorlanBridge_" method
@@ -55,9 +56,37 @@ bool ArgumentsPresent(const char* method, std::initializer_list<NamedArgument> a
 jstring NewJavaString(JNIEnv* env, const char* text);
 jstring NewJavaString(JNIEnv* env, const std::string& text);
 
-// Java byte[] holding exactly the bytes of `bytes`. Null when the JVM could not
-// make the array (its exception is then pending).
-jbyteArray NewJavaBytes(JNIEnv* env, const std::string& bytes);
+// An empty Java byte[]: the result of a byte[] method that has no document.
+// Null while a Java exception is pending (a failed conversion) or when the JVM
+// could not make the array.
+jbyteArray EmptyJavaBytes(JNIEnv* env);
+
+// A Java byte[] as the destination of a document: made at the document's
+// measured size, then filled piece by piece from the writer's small buffer,
+// so the text never exists whole in native memory. No JNI critical region is
+// held while the engine's records are walked.
+class JavaBytesDocument final : public Utils::Xml::Document {
+public:
+    explicit JavaBytesDocument(JNIEnv* env) : m_env(env) {}
+    JavaBytesDocument(const JavaBytesDocument&) = delete;
+    JavaBytesDocument& operator=(const JavaBytesDocument&) = delete;
+
+    // False when the JVM could not make the array (its exception is pending).
+    bool Begin(size_t bytes) override;
+    // Bytes beyond the measured size are dropped: never written out of bounds.
+    void Write(const char* bytes, size_t length) override;
+
+    // The array written; an empty one when no document was begun; null when
+    // the JVM could not make an array (its exception is then pending).
+    jbyteArray Result();
+
+private:
+    JNIEnv* m_env;
+    jbyteArray m_array = nullptr;
+    jsize m_size = 0;
+    jsize m_at = 0;
+    bool m_failed = false;
+};
 
 // Modified UTF-8 as NewJavaString hands it to the JVM.
 bool IsModifiedUtf8(const char* text, size_t length);
@@ -110,7 +139,7 @@ template <typename Body>
 jbyteArray GuardBytes(JNIEnv* env, const char* method, Body&& body) noexcept {
     jbyteArray result = nullptr;
     if (RunGuarded(method, [&] { result = body(); })) return result;
-    RunGuarded(method, [&] { result = env->ExceptionCheck() ? nullptr : NewJavaBytes(env, std::string()); });
+    RunGuarded(method, [&] { result = EmptyJavaBytes(env); });
     return result;
 }
 

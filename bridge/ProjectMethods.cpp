@@ -24,10 +24,6 @@ namespace {
 // exception is pending (a failed conversion), else the empty string.
 jstring EmptyString(JNIEnv* env) { return env->ExceptionCheck() ? nullptr : Bridge::NewJavaString(env, ""); }
 
-jbyteArray EmptyBytes(JNIEnv* env) {
-    return env->ExceptionCheck() ? nullptr : Bridge::NewJavaBytes(env, std::string());
-}
-
 }  // namespace
 
 JNIEXPORT jlong JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_initProjectMngr(JNIEnv* env, jobject,
@@ -196,16 +192,16 @@ JNIEXPORT jbyteArray JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_get
                                                                                       jboolean flag, jint count,
                                                                                       jstring list) {
     return Bridge::GuardBytes(env, "getTrees", [&]() -> jbyteArray {
-        if (!Bridge::CountAccepted("getTrees", "count", count)) return EmptyBytes(env);
-        std::string text;
-        {
-            // With no items the list is not read at all, and may be null.
-            ScopedUtfChars items(env, count > 0 ? list : nullptr);
-            if (count > 0 && !Bridge::ArgumentsPresent("getTrees", {{"list", items}})) return EmptyBytes(env);
-            SplitList split(items.c_str(), count, "getTrees", "list");
-            text =
-                VorlanApi::GetInstance()->GetTrees(flag != JNI_FALSE, static_cast<unsigned int>(count), split.items());
-        }
-        return Bridge::NewJavaBytes(env, text);
+        if (!Bridge::CountAccepted("getTrees", "count", count)) return Bridge::EmptyJavaBytes(env);
+        // Declared before the list string, so the list is released first and
+        // the split array freed after it.
+        SplitList split;
+        // With no items the list is not read at all, and may be null.
+        ScopedUtfChars items(env, count > 0 ? list : nullptr);
+        if (count > 0 && !Bridge::ArgumentsPresent("getTrees", {{"list", items}})) return Bridge::EmptyJavaBytes(env);
+        split = SplitList(items.c_str(), count, "getTrees", "list");
+        Bridge::JavaBytesDocument xml(env);
+        VorlanApi::GetInstance()->GetTrees(flag != JNI_FALSE, static_cast<unsigned int>(count), split.items(), xml);
+        return xml.Result();
     });
 }

@@ -90,14 +90,11 @@ JNIEXPORT jbyteArray JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_get
                                                                                             jstring filePath, jstring,
                                                                                             jstring, jlong) {
     return Bridge::GuardBytes(env, "getDiagnostics", [&]() -> jbyteArray {
-        std::string xml;
-        {
-            ScopedUtfChars path(env, filePath);
-            if (!Bridge::ArgumentsPresent("getDiagnostics", {{"filePath", path}}))
-                return path.failed() ? nullptr : Bridge::NewJavaBytes(env, std::string());
-            xml = VorlanApi::GetInstance()->GetDiagnostics(path.c_str(), nullptr, nullptr, 0);
-        }
+        ScopedUtfChars path(env, filePath);
+        if (!Bridge::ArgumentsPresent("getDiagnostics", {{"filePath", path}})) return Bridge::EmptyJavaBytes(env);
+        Bridge::JavaBytesDocument xml(env);
+        VorlanApi::GetInstance()->GetDiagnostics(path.c_str(), nullptr, nullptr, 0, xml);
         // Null when the array could not be made; the JVM's exception stays.
-        return Bridge::NewJavaBytes(env, xml);
+        return xml.Result();
     });
 }

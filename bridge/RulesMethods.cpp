@@ -6,12 +6,17 @@
 #include "engine/VorlanApi.h"
 
 JNIEXPORT jbyteArray JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_getRuleGroups(JNIEnv* env, jobject) {
-    return Bridge::GuardBytes(env, "getRuleGroups",
-                              [&] { return Bridge::NewJavaBytes(env, VorlanApi::GetInstance()->GetRuleGroups()); });
+    return Bridge::GuardBytes(env, "getRuleGroups", [&] {
+        Bridge::JavaBytesDocument xml(env);
+        VorlanApi::GetInstance()->GetRuleGroups(xml);
+        return xml.Result();
+    });
 }
 
 JNIEXPORT jbyteArray JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_getMessageRuleMap(JNIEnv* env, jobject) {
     return Bridge::GuardBytes(env, "getMessageRuleMap", [&] {
-        return Bridge::NewJavaBytes(env, VorlanApi::GetInstance()->GetMessageRuleMap());
+        Bridge::JavaBytesDocument xml(env);
+        VorlanApi::GetInstance()->GetMessageRuleMap(xml);
+        return xml.Result();
     });
 }

@@ -9,6 +9,7 @@
 
 #include "engine/Platform.h"
 #include "log/Logger.h"
+#include "xml/XmlOutput.h"
 
 namespace Forwarding {
 
@@ -141,6 +142,27 @@ void Forward(const Row<void>& row, Fn entry, A... arguments) {
     }
     entry(arguments...);
     if (trace) Utils::Logger::Log(2, "\t< Result: %s\n", "void");
+}
+
+// The write and release steps of every fetch method: `write(record)`, then
+// `release(&record)` on every way out, so no engine record outlives the call.
+// A document that is not written (it passes the largest Java array, or the
+// records loop) is one level-1 line; false then, and the caller's result
+// stays empty.
+template <typename Record, typename Write, typename Release>
+bool WriteThenRelease(const char* method, Record*& record, Write write, Release release) {
+    bool written = true;
+    try {
+        write(static_cast<const Record*>(record));
+    } catch (const Utils::Xml::DocumentNotWritten& e) {
+        Utils::Logger::Log(1, "\n%s: document not written: %s\n", method, e.what());
+        written = false;
+    } catch (...) {
+        release(&record);
+        throw;
+    }
+    release(&record);
+    return written;
 }
 
 }  // namespace Forwarding

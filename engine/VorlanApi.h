@@ -11,6 +11,12 @@
 #include "engine/EntryPoints.h"
 #include "engine/KoTypes.h"
 
+namespace Utils {
+namespace Xml {
+class Document;
+}
+}  // namespace Utils
+
 // The address of one entry point. It is stored once, while initJniBridge loads
 // the library, and read without a lock by every call; being atomic, a call
 // that races the load (a Java thread calling in before initJniBridge has
@@ -100,12 +106,15 @@ public:
     int FreeTrees(KoTrees_C** trees);
     void FreeLanguages(KoLanguages_C** languages);
 
-    // Fetch methods: fetch a record, turn it into text, release it.
-    std::string GetDiagnostics(const char* filePath, KoMessageArray_C* messages, KoRuleArray_C* rules,
-                               KoSuppressionState_C mask);
-    std::string GetRuleGroups();
-    std::string GetMessageRuleMap();
-    std::string GetTrees(bool flag, unsigned int count, char** list);
+    // Fetch methods: fetch a record, turn it into text, release it. The four
+    // large documents are measured and then written into `document`, which is
+    // not begun when there is no document (the entry is missing, no record
+    // came back, or the document is not written: too large, or looping).
+    void GetDiagnostics(const char* filePath, KoMessageArray_C* messages, KoRuleArray_C* rules,
+                        KoSuppressionState_C mask, Utils::Xml::Document& document);
+    void GetRuleGroups(Utils::Xml::Document& document);
+    void GetMessageRuleMap(Utils::Xml::Document& document);
+    void GetTrees(bool flag, unsigned int count, char** list, Utils::Xml::Document& document);
     std::string GetKoFile(const char* filePath);
     std::string GetFiles();
     std::string GetMappedFileExtensions();

@@ -15,15 +15,11 @@ using Utils::Logger;
 namespace {
 
 // Joins a list and hands it back to the engine, also when joining fails.
-std::string JoinAndRelease(VorlanApi& api, KoStrings_C*& list) {
+std::string JoinAndRelease(VorlanApi& api, const char* method, KoStrings_C*& list) {
     std::string text;
-    try {
-        Utils::Xml::AppendJoined(text, list);
-    } catch (...) {
-        api.FreeStrings(&list);
-        throw;
-    }
-    api.FreeStrings(&list);
+    Forwarding::WriteThenRelease(
+        method, list, [&](const KoStrings_C* l) { Utils::Xml::AppendJoined(text, l); },
+        [&api](KoStrings_C** l) { api.FreeStrings(l); });
     return text;
 }
 
@@ -44,7 +40,7 @@ std::string VorlanApi::GetCMAProjectList() {
     }
     if (status == 0) return std::string();
     Logger::Log(2, "\t< Project List Size: %d\n", static_cast<int>(projects->count));
-    return JoinAndRelease(*this, projects);
+    return JoinAndRelease(*this, VORLAN_METHOD("GetCMAProjectList"), projects);
 }
 
 std::string VorlanApi::GetReportTools() {
@@ -56,7 +52,7 @@ std::string VorlanApi::GetReportTools() {
     LogResult(status);
     if (status == 0 || tools == nullptr) return std::string();
     Logger::Log(2, "\t< Report Tools List Size: %d\n", static_cast<int>(tools->count));
-    return JoinAndRelease(*this, tools);
+    return JoinAndRelease(*this, VORLAN_METHOD("GetReportTools"), tools);
 }
 
 std::string VorlanApi::GetAvailableLanguages() {
@@ -68,13 +64,10 @@ std::string VorlanApi::GetAvailableLanguages() {
     m_pf_getAvailableLanguages(&languages);
     Logger::Log(2, "\t< Result: %s\n", "void");
     std::string text;
-    try {
-        text = Utils::SerializeLanguages(languages);
-    } catch (...) {
-        FreeLanguages(&languages);
-        throw;
-    }
-    // Also when no list came back.
-    FreeLanguages(&languages);
+    // Released also when no list came back.
+    Forwarding::WriteThenRelease(
+        VORLAN_METHOD("GetAvailableLanguages"), languages,
+        [&](const KoLanguages_C* l) { Utils::Xml::AppendLanguages(text, l); },
+        [this](KoLanguages_C** l) { FreeLanguages(l); });
     return text;
 }

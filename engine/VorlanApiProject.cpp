@@ -17,25 +17,24 @@ using Forwarding::LogApiCall;
 using Forwarding::LogResult;
 using Utils::Logger;
 
-std::string VorlanApi::GetTrees(bool flag, unsigned int count, char** list) {
+void VorlanApi::GetTrees(bool flag, unsigned int count, char** list, Utils::Xml::Document& document) {
     if (!Enter(VORLAN_METHOD("GetTrees"), "\tAttempt to call VorlanApi::GetTrees failed because ptr2f is null%s\n",
                m_pf_getTrees))
-        return std::string();
+        return;
     KoTrees_C* trees = nullptr;
     const int status = m_pf_getTrees(&trees, flag, count, list);
     // This one line goes to standard output whatever the log is set to.
     std::printf("call result: %d\n", status);
     std::fflush(stdout);
     LogResult(status);
-    std::string text;
-    try {
-        if (status == 0 && trees != nullptr) text = Utils::SerializeTrees(trees);
-    } catch (...) {
-        if (trees != nullptr) FreeTrees(&trees);
-        throw;
-    }
-    if (trees != nullptr) FreeTrees(&trees);
-    return text;
+    Forwarding::WriteThenRelease(
+        VORLAN_METHOD("GetTrees"), trees,
+        [&](const KoTrees_C* t) {
+            if (status == 0 && t != nullptr) Utils::Xml::WriteTrees(document, t);
+        },
+        [this](KoTrees_C** t) {
+            if (*t != nullptr) FreeTrees(t);
+        });
 }
 
 std::string VorlanApi::GetKoFile(const char* filePath) {
@@ -46,14 +45,14 @@ std::string VorlanApi::GetKoFile(const char* filePath) {
     const int status = m_pf_getKoFile(filePath, &file);
     LogResult(status);
     std::string text;
-    try {
-        if (status == 0 && file != nullptr) text = Utils::SerializeKoFile(file);
-    } catch (...) {
-        FreeKoFile(&file);
-        throw;
-    }
-    // Also when no record came back: the engine expects the call either way.
-    FreeKoFile(&file);
+    // Released also when no record came back: the engine expects the call
+    // either way.
+    Forwarding::WriteThenRelease(
+        VORLAN_METHOD("GetKoFile"), file,
+        [&](const KoFile_C* f) {
+            if (status == 0 && f != nullptr) Utils::Xml::AppendKoFile(text, f);
+        },
+        [this](KoFile_C** f) { FreeKoFile(f); });
     return text;
 }
 
@@ -65,7 +64,10 @@ std::string VorlanApi::GetFiles() {
     LogResult(status);
     std::string text;
     // The engine keeps the list: it has no release entry for it.
-    if (status == 0) Utils::Xml::AppendJoined(text, files);
+    if (status == 0)
+        Forwarding::WriteThenRelease(
+            VORLAN_METHOD("GetFiles"), files, [&](const KoFileList_C* f) { Utils::Xml::AppendJoined(text, f); },
+            [](KoFileList_C**) {});
     return text;
 }
 
@@ -86,14 +88,16 @@ std::string VorlanApi::GetMappedFileExtensions() {
         const int status = m_pf_getMappedFileExtensions(query.code, &extensions);
         LogResult(status);
         if (status != 0 || extensions == nullptr) continue;
-        try {
-            if (extensions->count > 0 && !text.empty()) text += ';';
-            Utils::Xml::AppendJoined(text, extensions);
-        } catch (...) {
-            FreeStrings(&extensions);
-            throw;
-        }
-        FreeStrings(&extensions);
+        // The bound holds for both lists together: the second is measured
+        // on top of the first.
+        const bool written = Forwarding::WriteThenRelease(
+            VORLAN_METHOD("GetMappedFileExtensions"), extensions,
+            [&](const KoStrings_C* e) {
+                if (e->count > 0 && !text.empty()) text += ';';
+                Utils::Xml::AppendJoined(text, e);
+            },
+            [this](KoStrings_C** e) { FreeStrings(e); });
+        if (!written) return std::string();
     }
     return text;
 }

@@ -9,13 +9,12 @@
 
 using Utils::Logger;
 
-std::string VorlanApi::GetDiagnostics(const char* filePath, KoMessageArray_C* messages, KoRuleArray_C* rules,
-                                      KoSuppressionState_C mask) {
+void VorlanApi::GetDiagnostics(const char* filePath, KoMessageArray_C* messages, KoRuleArray_C* rules,
+                               KoSuppressionState_C mask, Utils::Xml::Document& document) {
     if (!Forwarding::Enter(VORLAN_METHOD("GetDiagnostics"), VORLAN_MISSING_ENTRY("GetDiagnostics"),
                            m_pf_getDiagnostics))
-        return std::string();
+        return;
 
-    std::string result;
     KoDiagnosticArray_C* diagnostics = nullptr;
 
     Forwarding::LogApiCall("getDiagnostics");
@@ -30,14 +29,11 @@ std::string VorlanApi::GetDiagnostics(const char* filePath, KoMessageArray_C* me
     // released.
     if (diagnostics != nullptr) Logger::Log(2, "\tDagnostics array size: %d\n", static_cast<int>(diagnostics->count));
 
-    try {
-        if (diagnostics != nullptr && diagnostics->count != 0) result = Utils::SerializeDiagnosticArray(diagnostics);
-    } catch (...) {
-        // Out of memory while writing: the engine still gets its records back.
-        FreeDiagnostics(&diagnostics);
-        throw;
-    }
     // Every fetch is paired with one release, also for a null or empty array.
-    FreeDiagnostics(&diagnostics);
-    return result;
+    Forwarding::WriteThenRelease(
+        VORLAN_METHOD("GetDiagnostics"), diagnostics,
+        [&](const KoDiagnosticArray_C* list) {
+            if (list != nullptr && list->count != 0) Utils::Xml::WriteDiagnosticArray(document, list);
+        },
+        [this](KoDiagnosticArray_C** list) { FreeDiagnostics(list); });
 }

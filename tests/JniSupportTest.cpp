@@ -64,13 +64,27 @@ TEST_F(JniResults, GuardedStringMethodsReturnTheirFallbackText) {
     EXPECT_EQ(jni.text(s), "null");
 }
 
-TEST_F(JniResults, ByteArraysCarryTheExactBytes) {
+// A document's array is made at the measured size and filled piece by piece;
+// it never takes more than that size, and none is made twice.
+TEST_F(JniResults, ByteArrayDocumentsCarryTheExactBytes) {
     const std::string bytes("a\0\xff<", 4);
-    EXPECT_EQ(jni.bytes(Bridge::NewJavaBytes(jni.env(), bytes)), bytes);
-    EXPECT_EQ(jni.bytes(Bridge::NewJavaBytes(jni.env(), "")), "");
+    Bridge::JavaBytesDocument pieces(jni.env());
+    ASSERT_TRUE(pieces.Begin(bytes.size()));
+    pieces.Write(bytes.data(), 1);
+    pieces.Write(bytes.data() + 1, 3);
+    pieces.Write("beyond", 6);
+    EXPECT_FALSE(pieces.Begin(1));
+    EXPECT_EQ(jni.bytes(pieces.Result()), bytes);
+
+    Bridge::JavaBytesDocument none(jni.env());
+    EXPECT_EQ(jni.bytes(none.Result()), "");
+
     jni.failNewByteArray = true;
     expectException = true;
-    EXPECT_EQ(Bridge::NewJavaBytes(jni.env(), bytes), nullptr);
+    Bridge::JavaBytesDocument failed(jni.env());
+    EXPECT_FALSE(failed.Begin(bytes.size()));
+    failed.Write(bytes.data(), bytes.size());
+    EXPECT_EQ(failed.Result(), nullptr);
 }
 
 TEST_F(JniResults, NoConversionIsAttemptedWhileAnExceptionIsPending) {

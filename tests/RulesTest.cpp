@@ -7,6 +7,7 @@
 
 #include "engine/Platform.h"
 #include "engine/VorlanApi.h"
+#include "xml/XmlOutput.h"
 #include "tests/RuleRecords.h"
 #include "tests/TestSupport.h"
 
@@ -180,8 +181,12 @@ TEST_F(RulesTest, MissingReleaseEntryStillReturnsTheDocument) {
     }
 
     OutputCapture out(2);
-    EXPECT_EQ(proxy.GetRuleGroups(), kEmptyGroups);
-    EXPECT_EQ(proxy.GetMessageRuleMap(), kEmptyMap);
+    std::string groups, map;
+    Utils::Xml::StringDocument groupsDocument(groups), mapDocument(map);
+    proxy.GetRuleGroups(groupsDocument);
+    proxy.GetMessageRuleMap(mapDocument);
+    EXPECT_EQ(groups, kEmptyGroups);
+    EXPECT_EQ(map, kEmptyMap);
     EXPECT_EQ(out.take(), FetchTrace(VORLAN_METHOD("GetRuleGroups"), "getRuleGroups", 0) + "\tRule group size: 0\n" +
                               CallLine(VORLAN_METHOD("FreeRuleGroups")) +
                               "\tAttempt to call VorlanApi::FreeRuleGroups failed because ptr2f is null \n" +

@@ -103,7 +103,8 @@ TEST(XmlOutput, ElementsAcrossStageBoundariesMatchTheirMeasure) {
         std::string out = round % 2 == 0 ? "" : "kept";
         std::string expected = out;
         Xml::Meter meter;
-        Xml::Output output(out);
+        Xml::StringDocument document(out);
+        Xml::Output output(document);
         for (int element = 0; element < 300; ++element) {
             // Mostly short texts, some far longer than the stage.
             const size_t length = random() % 10 == 0 ? random() % 20000 : random() % 40;
@@ -184,8 +185,33 @@ TEST(XmlOutput, TagsLongerThanTheirSlotAreRefused) {
     EXPECT_THROW(Xml::ElementTags(std::string(30, 'n')), std::length_error);
     const Xml::ElementTags longest(std::string(29, 'n'));
     std::string out;
-    Xml::Output output(out);
+    Xml::StringDocument document(out);
+    Xml::Output output(document);
     output.Node(longest, "v");
     output.Finish();
     EXPECT_EQ(out, Element(std::string(29, 'n'), "v"));
+}
+
+// A document stops being measured as soon as it passes the largest Java array,
+// counting what the destination already holds; a walk whose list is its own
+// ancestor stops at once, however deep the path is otherwise allowed to grow.
+TEST(XmlOutput, DocumentsAreBoundedByTheLargestJavaArrayAndWalksByTheirRecords) {
+    Xml::Meter full(Xml::kLargestDocument - 5);
+    full.Raw(nullptr, 5);
+    EXPECT_THROW(full.Raw(nullptr, 1), Xml::DocumentNotWritten);
+
+    struct Level {
+        const void* list;
+    };
+    // A path of 100,000 distinct lists is no loop. Then it turns back to the
+    // eighth and goes round: found before the path is twice as deep again.
+    std::vector<int> lists(100000);
+    Xml::Descent<Level> path;
+    for (const int& list : lists) path.push({&list});
+    size_t depth = lists.size();
+    auto goRound = [&] {
+        for (size_t i = 7;; i = i + 1 < lists.size() ? i + 1 : 7, ++depth) path.push({&lists[i]});
+    };
+    EXPECT_THROW(goRound(), Xml::DocumentNotWritten);
+    EXPECT_LE(depth, 2 * lists.size() + 2);
 }

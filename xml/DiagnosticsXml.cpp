@@ -70,25 +70,20 @@ public:
 
     // Every diagnostic of `list` wrapped in KOD, sub-diagnostics included. The
     // engine's nesting has no depth limit, so the walk keeps its own stack on
-    // the heap: one frame per open diagnostic whose sub-diagnostics are still
+    // the heap: one level per open diagnostic whose sub-diagnostics are still
     // being visited.
     void Wrapped(const KoDiagnosticArray_C* list) {
-        struct Frame {
-            const KoDiagnosticArray_C* array;
-            const DiagnosticStruct* owner;  // null for the outermost list
-            uint32_t next;
-        };
-        std::vector<Frame> stack;
-        stack.push_back({list, nullptr, 0});
-        while (!stack.empty()) {
-            Frame& top = stack.back();
-            const uint32_t count = CountOf(top.array);
+        m_open.clear();
+        m_open.push({list, nullptr, 0});
+        while (!m_open.empty()) {
+            Level& top = m_open.top();
+            const uint32_t count = CountOf(top.list);
             const DiagnosticStruct* child = nullptr;
-            while (child == nullptr && top.next < count) child = top.array->at(top.next++);
+            while (child == nullptr && top.next < count) child = top.list->at(top.next++);
 
             if (child == nullptr) {
                 const DiagnosticStruct* owner = top.owner;
-                stack.pop_back();
+                m_open.pop();
                 if (owner != nullptr) {
                     Tail(*owner);
                     m_sink.Close(m_tags.diagnostic);
@@ -102,7 +97,7 @@ public:
                 Tail(*child);
                 m_sink.Close(m_tags.diagnostic);
             } else {
-                stack.push_back({child->subDiagnostics, child, 0});
+                m_open.push({child->subDiagnostics, child, 0});
             }
         }
     }
@@ -114,6 +109,12 @@ public:
     }
 
 private:
+    struct Level {
+        const KoDiagnosticArray_C* list;
+        const DiagnosticStruct* owner;  // null for the outermost list
+        uint32_t next;
+    };
+
     void Bool(const ElementTags& tag, uint8_t value) {
         if (value != 0)
             m_sink.Node(tag, "true", 4);
@@ -152,6 +153,7 @@ private:
 
     Sink& m_sink;
     const Tags& m_tags;
+    Descent<Level> m_open;
 };
 
 }  // namespace
@@ -169,10 +171,16 @@ void AppendDiagnosticArrayIndividual(std::string& out, const KoDiagnosticArray_C
 }
 
 void AppendDiagnosticArray(std::string& out, const KoDiagnosticArray_C* diagnostics) {
-    if (diagnostics == nullptr) return;
+    StringDocument document(out);
+    WriteDiagnosticArray(document, diagnostics);
+}
+
+bool WriteDiagnosticArray(Document& document, const KoDiagnosticArray_C* diagnostics) {
+    if (diagnostics == nullptr) return true;
     Logger::Log(2, "Utils:SerializeDiagnosticArray - Attempting to serialize diagArray with size : %d\n",
                 static_cast<int>(diagnostics->count));
-    Sized(out, [&](auto& sink) { Walk<std::decay_t<decltype(sink)>>(sink).List(diagnostics); });
+    return WriteDocument(document,
+                         [&](auto& sink) { Walk<std::decay_t<decltype(sink)>>(sink).List(diagnostics); });
 }
 
 size_t MeasureDiagnosticArray(const KoDiagnosticArray_C* diagnostics) {

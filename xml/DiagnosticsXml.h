@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/KoDiagnostics.h"
+#include "xml/XmlOutput.h"
 
 namespace Utils {
 
@@ -31,9 +32,13 @@ void AppendDiagnostic(std::string& out, const DiagnosticStruct* diagnostic);
 void AppendDiagnosticArrayIndividual(std::string& out, const KoDiagnosticArray_C* diagnostics);
 void AppendDiagnosticArray(std::string& out, const KoDiagnosticArray_C* diagnostics);
 
-// Bytes that AppendDiagnosticArray writes for `diagnostics`; the list writers
-// measure first and reserve that much, so the buffer never grows by copying.
+// Bytes that AppendDiagnosticArray writes for `diagnostics`.
 size_t MeasureDiagnosticArray(const KoDiagnosticArray_C* diagnostics);
+
+// The "KOE" document written into `document` (measured, then written); false
+// when the document could not be begun. Throws DocumentNotWritten, before
+// writing, when it passes the largest Java array or its records loop.
+bool WriteDiagnosticArray(Document& document, const KoDiagnosticArray_C* diagnostics);
 
 }  // namespace Xml
 }  // namespace Utils

@@ -12,26 +12,14 @@ namespace Xml {
 
 namespace {
 
-void appendText(std::string& out, const char* text) {
-    if (text != nullptr) out += text;
-}
-
-void appendEscapedText(std::string& out, const char* text) {
-    if (text != nullptr) AppendEscaped(out, text, std::strlen(text));
-}
-
-// The separator is no markup character, so escaping item by item gives the
-// same bytes as escaping the joined text.
-template <typename PathOf>
-void appendEscapedJoined(std::string& out, uint32_t count, PathOf pathOf) {
-    for (uint32_t i = 0; i < count; ++i) {
-        if (i > 0) out += ';';
-        appendEscapedText(out, pathOf(i));
-    }
-}
-
-// The elements of the trees document, prepared once.
+// The elements of the project documents, prepared once.
 struct TreeTags {
+    ElementTags koFile{tagKoFile};
+    ElementTags includedPaths{tagIncludedPaths};
+    ElementTags definitions{tagDefinitions};
+    ElementTags sourceLanguage{tagSourceLanguage};
+    ElementTags languages{tagLanguages};
+    ElementTags language{tagLanguage};
     ElementTags trees{tagTrees};
     ElementTags fileTree{tagFileTree};
     ElementTags messageTree{tagMessageTree};
@@ -61,21 +49,21 @@ public:
         // level, the sub-item list and the index of the next sub-item to write.
         Fields(*item);
         m_open.clear();
-        m_open.push_back({item->subItems, 0});
+        m_open.push({item->subItems, 0});
         while (!m_open.empty()) {
-            Level& level = m_open.back();
-            if (level.next >= CountOf(level.subItems)) {
-                m_open.pop_back();
+            Level& level = m_open.top();
+            if (level.next >= CountOf(level.list)) {
+                m_open.pop();
                 // Every level but the first stands inside an "SI" of its parent.
                 if (!m_open.empty()) m_sink.Close(m_tags.subItem);
                 continue;
             }
-            const KoTreeStruct* child = level.subItems->at(level.next++);
+            const KoTreeStruct* child = level.list->at(level.next++);
             if (child == nullptr) continue;
             m_sink.Open(m_tags.subItem);
             Fields(*child);
             // `level` may dangle after this push; it is not used again.
-            m_open.push_back({child->subItems, 0});
+            m_open.push({child->subItems, 0});
         }
     }
 
@@ -103,7 +91,7 @@ public:
 
 private:
     struct Level {
-        const KoTreeItemList_C* subItems;
+        const KoTreeItemList_C* list;  // sub-items
         uint32_t next;
     };
 
@@ -124,7 +112,7 @@ private:
 
     Sink& m_sink;
     const TreeTags& m_tags;
-    std::vector<Level> m_open;
+    Descent<Level> m_open;
 };
 
 template <typename Walk>
@@ -135,57 +123,97 @@ void SizedTrees(std::string& out, Walk walk) {
     });
 }
 
+// Items joined with ";", each escaped or not. The separator is no markup
+// character, so escaping item by item gives the same bytes as escaping the
+// joined text.
+template <typename Sink, typename TextOf>
+void Joined(Sink& sink, uint32_t count, TextOf textOf, bool escaped) {
+    for (uint32_t i = 0; i < count; ++i) {
+        if (i > 0) sink.Raw(";", 1);
+        const char* text = textOf(i);
+        if (text == nullptr) continue;
+        if (escaped)
+            sink.Escaped(text, std::strlen(text));
+        else
+            sink.Raw(text, std::strlen(text));
+    }
+}
+
+template <typename Sink>
+void IncludedPaths(Sink& sink, const KoIncludes_C* includes) {
+    sink.Open(Tags().includedPaths);
+    Joined(sink, CountOf(includes), [includes](uint32_t i) { return includes->at(i).path; }, true);
+    sink.Close(Tags().includedPaths);
+}
+
+template <typename Sink>
+void Defines(Sink& sink, const KoDefines_C* defines) {
+    sink.Open(Tags().definitions);
+    Joined(sink, CountOf(defines), [defines](uint32_t i) { return defines->at(i); }, true);
+    sink.Close(Tags().definitions);
+}
+
+template <typename Sink>
+void SourceLanguage(Sink& sink, KoSourceLanguage_C language) {
+    static const char* const kNames[] = {"C", "C++", "C#"};
+    sink.SafeNode(Tags().sourceLanguage, language >= 0 && language <= 2 ? kNames[language] : nullptr);
+}
+
+template <typename Sink>
+void Language(Sink& sink, KoLanguage_C language) {
+    static const char* const kCodes[] = {"0", "1", "2"};
+    if (language >= 0 && language <= 2) sink.SafeNode(Tags().language, kCodes[language]);
+}
+
 }  // namespace
 
 void AppendJoined(std::string& out, const KoCountedArray<char*>* list) {
-    const uint32_t count = CountOf(list);
-    for (uint32_t i = 0; i < count; ++i) {
-        if (i > 0) out += ';';
-        appendText(out, list->at(i));
-    }
+    Sized(out, [&](auto& sink) { Joined(sink, CountOf(list), [list](uint32_t i) { return list->at(i); }, false); });
 }
 
 void AppendKoFile(std::string& out, const KoFile_C* file) {
     if (file == nullptr) return;
-    Open(out, tagKoFile);
-    AppendIncludedPaths(out, file->includes);
-    AppendDefines(out, file->defines);
-    AppendSourceLanguage(out, file->language);
-    Close(out, tagKoFile);
+    Sized(out, [&](auto& sink) {
+        sink.Open(Tags().koFile);
+        IncludedPaths(sink, file->includes);
+        Defines(sink, file->defines);
+        SourceLanguage(sink, file->language);
+        sink.Close(Tags().koFile);
+    });
 }
 
 void AppendIncludedPaths(std::string& out, const KoIncludes_C* includes) {
-    Open(out, tagIncludedPaths);
-    appendEscapedJoined(out, CountOf(includes), [includes](uint32_t i) { return includes->at(i).path; });
-    Close(out, tagIncludedPaths);
+    Sized(out, [&](auto& sink) { IncludedPaths(sink, includes); });
 }
 
 void AppendDefines(std::string& out, const KoDefines_C* defines) {
-    Open(out, tagDefinitions);
-    appendEscapedJoined(out, CountOf(defines), [defines](uint32_t i) { return defines->at(i); });
-    Close(out, tagDefinitions);
+    Sized(out, [&](auto& sink) { Defines(sink, defines); });
 }
 
 void AppendSourceLanguage(std::string& out, KoSourceLanguage_C language) {
-    static const char* const kNames[] = {"C", "C++", "C#"};
-    SafeNode(out, tagSourceLanguage, language >= 0 && language <= 2 ? kNames[language] : nullptr);
+    Sized(out, [&](auto& sink) { SourceLanguage(sink, language); });
 }
 
 void AppendLanguages(std::string& out, const KoLanguages_C* languages) {
     if (languages == nullptr) return;
-    Open(out, tagLanguages);
-    for (uint32_t i = 0; i < languages->count; ++i) AppendLanguage(out, languages->at(i));
-    Close(out, tagLanguages);
+    Sized(out, [&](auto& sink) {
+        sink.Open(Tags().languages);
+        for (uint32_t i = 0; i < languages->count; ++i) Language(sink, languages->at(i));
+        sink.Close(Tags().languages);
+    });
 }
 
 void AppendLanguage(std::string& out, KoLanguage_C language) {
-    static const char* const kCodes[] = {"0", "1", "2"};
-    if (language < 0 || language > 2) return;
-    SafeNode(out, tagLanguage, kCodes[language]);
+    Sized(out, [&](auto& sink) { Language(sink, language); });
+}
+
+bool WriteTrees(Document& document, const KoTrees_C* trees) {
+    return WriteDocument(document, [&](auto& sink) { TreeWalk<std::decay_t<decltype(sink)>>(sink).Trees(trees); });
 }
 
 void AppendTrees(std::string& out, const KoTrees_C* trees) {
-    SizedTrees(out, [&](auto& walk) { walk.Trees(trees); });
+    StringDocument document(out);
+    WriteTrees(document, trees);
 }
 
 void AppendTreesIndividual(std::string& out, const KoTrees_C* trees) {

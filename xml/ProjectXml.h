@@ -10,6 +10,7 @@
 #include <string>
 
 #include "engine/KoProject.h"
+#include "xml/XmlOutput.h"
 
 namespace Utils {
 
@@ -48,6 +49,11 @@ void AppendTrees(std::string& out, const KoTrees_C* trees);
 void AppendTreesIndividual(std::string& out, const KoTrees_C* trees);
 void AppendTreeItem(std::string& out, const KoTreeStruct* item);
 void AppendTreeItemType(std::string& out, KoTreeItemType_C type);
+
+// The "Tr" document written into `document` (measured, then written); false
+// when the document could not be begun. Throws DocumentNotWritten, before
+// writing, when it passes the largest Java array or its records loop.
+bool WriteTrees(Document& document, const KoTrees_C* trees);
 
 // Items of a string list joined with ";", nothing after the last; a null item
 // counts as empty text. Unescaped: for lists that go to Java as plain text.

@@ -53,18 +53,18 @@ public:
         if (rule == nullptr) return;
         Fields(*rule);
         m_pending.clear();
-        m_pending.push_back({rule->childRules, 0});
+        m_pending.push({rule->childRules, 0});
         while (!m_pending.empty()) {
-            Level& level = m_pending.back();
-            if (level.next < CountOf(level.children)) {
-                const RuleStruct* child = level.children->at(level.next++);
+            Level& level = m_pending.top();
+            if (level.next < CountOf(level.list)) {
+                const RuleStruct* child = level.list->at(level.next++);
                 if (child == nullptr) continue;
                 m_sink.Open(m_tags.rule);
                 Fields(*child);
                 // `level` may dangle after this push; it is not used again.
-                m_pending.push_back({child->childRules, 0});
+                m_pending.push({child->childRules, 0});
             } else {
-                m_pending.pop_back();
+                m_pending.pop();
                 // Every level but the outermost belongs to a child's element.
                 if (!m_pending.empty()) m_sink.Close(m_tags.rule);
             }
@@ -97,7 +97,7 @@ public:
 
 private:
     struct Level {
-        const KoRuleList_C* children;
+        const KoRuleList_C* list;  // child rules
         uint32_t next;
     };
 
@@ -117,7 +117,7 @@ private:
 
     Sink& m_sink;
     const Tags& m_tags;
-    std::vector<Level> m_pending;
+    Xml::Descent<Level> m_pending;
 };
 
 template <typename Sink>
@@ -144,7 +144,8 @@ void MapEntries(Sink& sink, const KoMessageRuleMap_C* map) {
 }  // namespace
 
 void AppendRuleGroups(std::string& out, const KoRuleGroupArray_C* groups) {
-    Xml::Sized(out, [&](auto& sink) { RuleWriter<std::decay_t<decltype(sink)>>(sink).Groups(groups); });
+    Xml::StringDocument document(out);
+    Xml::WriteRuleGroups(document, groups);
 }
 
 void AppendRuleGroup(std::string& out, const RuleGroupStruct* group) {
@@ -164,13 +165,27 @@ void AppendMessageRuleMapEntries(std::string& out, const KoMessageRuleMap_C* map
 }
 
 void AppendMessageRuleMap(std::string& out, const KoMessageRuleMap_C* map) {
-    if (map == nullptr) return;
-    Xml::Sized(out, [&](auto& sink) {
+    Xml::StringDocument document(out);
+    Xml::WriteMessageRuleMap(document, map);
+}
+
+namespace Xml {
+
+bool WriteRuleGroups(Document& document, const KoRuleGroupArray_C* groups) {
+    return WriteDocument(document,
+                         [&](auto& sink) { RuleWriter<std::decay_t<decltype(sink)>>(sink).Groups(groups); });
+}
+
+bool WriteMessageRuleMap(Document& document, const KoMessageRuleMap_C* map) {
+    if (map == nullptr) return true;
+    return WriteDocument(document, [&](auto& sink) {
         sink.Open(DocumentTags().map);
         MapEntries(sink, map);
         sink.Close(DocumentTags().map);
     });
 }
+
+}  // namespace Xml
 
 std::string SerializeRuleGroups(const KoRuleGroupArray_C* groups) {
     std::string out;

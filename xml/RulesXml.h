@@ -13,6 +13,7 @@
 #include <string>
 
 #include "engine/KoRules.h"
+#include "xml/XmlOutput.h"
 
 namespace Utils {
 
@@ -38,5 +39,16 @@ void AppendRule(std::string& out, const RuleStruct* rule);
 void AppendMessageRuleMap(std::string& out, const KoMessageRuleMap_C* map);
 void AppendMessageRuleMapEntries(std::string& out, const KoMessageRuleMap_C* map);
 void AppendMessageMapping(std::string& out, const KoMessageMapping_C* mapping);
+
+namespace Xml {
+
+// The two documents written into `document` (measured, then written); false
+// when the document could not be begun. Throw DocumentNotWritten, before
+// writing, when a document passes the largest Java array or its records loop.
+// A null map writes nothing.
+bool WriteRuleGroups(Document& document, const KoRuleGroupArray_C* groups);
+bool WriteMessageRuleMap(Document& document, const KoMessageRuleMap_C* map);
+
+}  // namespace Xml
 
 }  // namespace Utils

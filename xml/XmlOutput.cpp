@@ -1,5 +1,7 @@
 #include "xml/XmlOutput.h"
 
+#include <algorithm>
+
 namespace Utils {
 namespace Xml {
 
@@ -181,7 +183,7 @@ void Output::Escaped(const char* text, size_t length) {
     // markup character its entity and then the rest of the block are stored
     // again, from a copy padded so that every load stays inside it.
     while (length >= 16) {
-        Room(16 * 6 + 16);
+        Room(kEscapeBlockRoom);
         const __m128i v = Load(text);
         unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(MarkupLanes(v)));
         char* at = m_at;
@@ -209,7 +211,7 @@ void Output::Escaped(const char* text, size_t length) {
         const size_t run = FindMarkup(text, length);
         Raw(text, run);
         if (run == length) return;
-        Room(8);
+        Room(kEntityStore);
         m_at = Entity(m_at, text[run]);
         text += run + 1;
         length -= run + 1;
@@ -219,11 +221,20 @@ void Output::Escaped(const char* text, size_t length) {
 void Output::Long(const char* text, size_t length) {
     Finish();
     if (length >= kStage / 2) {
-        m_out.append(text, length);
+        m_out.Write(text, length);
         return;
     }
     std::memcpy(m_at, text, length);
     m_at += length;
+}
+
+void ThrowTooLarge() { throw DocumentNotWritten("it passes the largest Java array (2147483647 bytes)"); }
+
+void ThrowLoop() { throw DocumentNotWritten("its records loop (a list is its own ancestor)"); }
+
+bool HasRepeat(std::vector<const void*>& pointers) {
+    std::sort(pointers.begin(), pointers.end());
+    return std::adjacent_find(pointers.begin(), pointers.end()) != pointers.end();
 }
 
 }  // namespace Xml

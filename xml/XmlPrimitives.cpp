@@ -128,8 +128,9 @@ void replaceAll(std::string& text, const std::string& from, const std::string& t
 namespace Xml {
 
 void AppendEscaped(std::string& out, const char* text, size_t length) {
-    Output output(out);
-    output.Reserve(EscapedLength(text, length));
+    StringDocument document(out);
+    document.Begin(EscapedLength(text, length));
+    Output output(document);
     output.Escaped(text, length);
     output.Finish();
 }
