@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/Platform.h"
 #include "tests/DiagnosticRecords.h"
 #include "tests/EngineReleases.h"
 #include "tests/ProjectRecords.h"
@@ -515,3 +516,69 @@ TEST_F(EngineFault, FileList) {
 }
 
 }  // namespace
+
+// Records that make a document endless: a list that holds its own ancestor
+// (sub-diagnostics, child rules, tree items), or shared records that add up
+// past the largest Java array. Each call ends at once with an empty byte[],
+// one level-1 line and its records released.
+TEST_F(EngineFault, EndlessDocumentsAreNotWritten) {
+    const std::string loop = ": document not written: its records loop (a list is its own ancestor)\n";
+    const std::string large = ": document not written: it passes the largest Java array (2147483647 bytes)\n";
+    Build b;
+    struct Case {
+        std::string name, method, line;
+        std::function<void()> make;
+        std::function<jbyteArray()> fetch;
+        std::string engineFetch;
+    };
+    const Case cases[] = {
+        {"sub-diagnostic loop", VORLAN_METHOD("GetDiagnostics"), loop,
+         [&] {
+             DiagnosticStruct* inner = Diagnostic(b, "i", Message(b, "mi", 0), 0, 0, {});
+             DiagnosticStruct* outer = Diagnostic(b, "o", Message(b, "mo", 0), 0, 0, {inner});
+             inner->subDiagnostics = outer->subDiagnostics;
+             c->diagnostics = b.diagnostics.List({outer});
+         },
+         [&] { return JNI(getDiagnostics)(jni.env(), jni.self(), jni.str("/a.c"), nullptr, nullptr, 0); },
+         "getDiagnostics"},
+        {"shared references past 2 GiB", VORLAN_METHOD("GetDiagnostics"), large,
+         [&] {
+             KoMessage_C* message = Message(b, "m", 0);
+             char* text = b.diagnostics.Text(std::string(64 << 20, 'x'));
+             message->references = b.diagnostics.Array<KoReferenceArray_C>(std::vector<char*>(32, text));
+             c->diagnostics = b.diagnostics.List({Diagnostic(b, "d", message, 0, 0, {})});
+         },
+         [&] { return JNI(getDiagnostics)(jni.env(), jni.self(), jni.str("/a.c"), nullptr, nullptr, 0); },
+         "getDiagnostics"},
+        {"child rule loop", VORLAN_METHOD("GetRuleGroups"), loop,
+         [&] {
+             RuleStruct* child = Rule(b, "c", 0, {});
+             RuleStruct* parent = Rule(b, "p", 0, {child});
+             child->childRules = parent->childRules;
+             c->ruleGroups = b.rules.groups({b.rules.group("g", {parent})});
+         },
+         [&] { return JNI(getRuleGroups)(jni.env(), jni.self()); }, "getRuleGroups"},
+        {"tree item loop", VORLAN_METHOD("GetTrees"), loop,
+         [&] {
+             KoTreeStruct* item = Item(b, "i", {Item(b, "j", {})});
+             item->subItems->items()[0] = item;
+             c->trees = b.project.trees(item, nullptr, nullptr);
+         },
+         [&] { return JNI(getTrees)(jni.env(), jni.self(), JNI_FALSE, 0, nullptr); }, "getTrees"},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        test.make();
+        Forget();
+        std::string answer;
+        {
+            OutputCapture out(1);
+            answer = Bytes(test.fetch());
+            // getTrees writes its status to standard output whatever the level.
+            const std::string status = test.engineFetch == "getTrees" ? "call result: 0\n" : "";
+            EXPECT_EQ(out.take(), status + "\n" + test.method + test.line);
+        }
+        EXPECT_EQ(answer, "");
+        ExpectDescribedReleases(*c, {test.engineFetch});
+    }
+}
