@@ -174,3 +174,18 @@ TEST(Dumps, SaveResultToFileReplacesTheFileOrLogsWhyNot) {
                                  "\n" VORLAN_QUALIFIED("Utils", "saveResultToFile") ": cannot open  for writing\n");
     EXPECT_EQ(ReadFile(missing), "");
 }
+
+// A child list that holds its own rule: the dump stops by itself, with one
+// level-1 line after what it printed.
+TEST(Dumps, LoopingChildRulesStopTheDump) {
+    Arena a;
+    auto* looping = a.record<RuleStruct>();
+    looping->childRules = a.array<KoRuleList_C>({looping});
+    OutputCapture out(1);
+    flushKoRule(looping);
+    const std::string dump = out.take();
+    const std::string stopped = std::string("\n") + VORLAN_QUALIFIED("Utils", "flushKoRule") +
+                                ": stopped: its records loop (a list is its own ancestor)\n";
+    ASSERT_GE(dump.size(), stopped.size());
+    EXPECT_EQ(dump.substr(dump.size() - stopped.size()), stopped);
+}

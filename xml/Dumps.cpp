@@ -1,10 +1,10 @@
 #include "xml/Dumps.h"
 
 #include <cstdio>
-#include <vector>
 
 #include "engine/Platform.h"
 #include "log/Logger.h"
+#include "xml/XmlOutput.h"
 
 namespace Utils {
 
@@ -14,72 +14,95 @@ const char* textOf(const char* text) { return text != nullptr ? text : ""; }
 
 int asInt(uint32_t value) { return static_cast<int>(value); }
 
+// printf that adds up what it printed.
+struct Printed {
+    size_t bytes = 0;
+    template <typename... A>
+    void operator()(const char* format, A... arguments) {
+        const int n = std::printf(format, arguments...);
+        if (n > 0) bytes += static_cast<size_t>(n);
+    }
+};
+
 // Everything of a rule that comes before its children.
-void printRuleHead(const RuleStruct* rule) {
-    if (rule->ruleId != nullptr) std::printf("Flushing rule id %s \n", rule->ruleId);
-    std::printf("isActive %d\n", rule->isActive != 0 ? 1 : 0);
-    if (rule->helpFileLocation != nullptr) std::printf("HelpFileLocation %s\n", rule->helpFileLocation);
-    if (rule->ruleGroupStr != nullptr) std::printf("RuleGroup %s\n", rule->ruleGroupStr);
-    if (rule->ruleText != nullptr) std::printf("RuleText %s \n", rule->ruleText);
-    if (rule->ruleUID != nullptr) std::printf("RuleId %s \n", rule->ruleUID);
+size_t printRuleHead(const RuleStruct* rule) {
+    Printed out;
+    if (rule->ruleId != nullptr) out("Flushing rule id %s \n", rule->ruleId);
+    out("isActive %d\n", rule->isActive != 0 ? 1 : 0);
+    if (rule->helpFileLocation != nullptr) out("HelpFileLocation %s\n", rule->helpFileLocation);
+    if (rule->ruleGroupStr != nullptr) out("RuleGroup %s\n", rule->ruleGroupStr);
+    if (rule->ruleText != nullptr) out("RuleText %s \n", rule->ruleText);
+    if (rule->ruleUID != nullptr) out("RuleId %s \n", rule->ruleUID);
 
     const uint32_t categories = CountOf(rule->categories);
-    std::printf("Rule Categories %d \n", asInt(categories));
+    out("Rule Categories %d \n", asInt(categories));
     for (uint32_t i = 0; i < categories; ++i)
-        std::printf("category %d : %s \n", asInt(i), textOf(rule->categories->at(i)));
+        out("category %d : %s \n", asInt(i), textOf(rule->categories->at(i)));
 
-    std::printf("Rule Child count %d\n", asInt(CountOf(rule->childRules)));
+    out("Rule Child count %d\n", asInt(CountOf(rule->childRules)));
+    return out.bytes;
 }
 
 // Everything of a rule that comes after its children.
-void printRuleTail(const RuleStruct* rule) {
+size_t printRuleTail(const RuleStruct* rule) {
+    Printed out;
     const uint32_t count = CountOf(rule->mappedMessages);
-    std::printf("Mapped messages number %d\n", asInt(count));
+    out("Mapped messages number %d\n", asInt(count));
     for (uint32_t i = 0; i < count; ++i) {
         const KoMessage_C* message = rule->mappedMessages->at(i);
         if (message == nullptr) continue;
-        std::printf("Mapped Messages %d :\n ", asInt(i));
-        std::printf("Messag Text %s \n", textOf(message->messageText));
-        std::printf("Message level %d \n", message->level);
-        std::printf("Message helpfile lcoation %s \n", textOf(message->helpFileLocation));
-        std::printf("message producer %s\n", textOf(message->producer));
-        std::printf("message unique ID %s\n", textOf(message->uniqueMessageId));
-        std::printf("message number %s\n", textOf(message->messageNumber));
+        out("Mapped Messages %d :\n ", asInt(i));
+        out("Messag Text %s \n", textOf(message->messageText));
+        out("Message level %d \n", message->level);
+        out("Message helpfile lcoation %s \n", textOf(message->helpFileLocation));
+        out("message producer %s\n", textOf(message->producer));
+        out("message unique ID %s\n", textOf(message->uniqueMessageId));
+        out("message number %s\n", textOf(message->messageNumber));
         const uint32_t references = CountOf(message->references);
-        std::printf("message references %d\n", asInt(references));
+        out("message references %d\n", asInt(references));
         for (uint32_t r = 0; r < references; ++r)
-            std::printf("Ref %d %s\n", asInt(r), textOf(message->references->at(r)));
+            out("Ref %d %s\n", asInt(r), textOf(message->references->at(r)));
     }
+    return out.bytes;
 }
 
 }  // namespace
 
 void flushKoRule(RuleStruct* rule) {
     if (rule == nullptr) return;
-    // Depth-first with an explicit stack: each frame is a rule whose head is
-    // printed and the index of its next child.
-    struct Frame {
+    // Depth-first with an explicit stack: each level is a rule whose head is
+    // printed, its child list and the index of its next child. Like the
+    // documents, a dump stops when its records loop or it passes the largest
+    // Java array (shared child lists can multiply a small tree).
+    struct Level {
+        const KoRuleList_C* list;
         const RuleStruct* rule;
         uint32_t nextChild;
     };
-    std::vector<Frame> stack;
-    printRuleHead(rule);
-    stack.push_back({rule, 0});
-    while (!stack.empty()) {
-        Frame& top = stack.back();
-        const KoRuleList_C* children = top.rule->childRules;
-        const uint32_t count = CountOf(children);
-        while (top.nextChild < count && children->at(top.nextChild) == nullptr) ++top.nextChild;
-        if (top.nextChild == count) {
-            printRuleTail(top.rule);
-            stack.pop_back();
-            continue;
+    Xml::Descent<Level> open;
+    try {
+        size_t printed = printRuleHead(rule);
+        open.push({rule->childRules, rule, 0});
+        while (!open.empty()) {
+            Level& top = open.top();
+            const KoRuleList_C* children = top.list;
+            const uint32_t count = CountOf(children);
+            while (top.nextChild < count && children->at(top.nextChild) == nullptr) ++top.nextChild;
+            if (top.nextChild == count) {
+                printed += printRuleTail(top.rule);
+                open.pop();
+                continue;
+            }
+            const uint32_t index = top.nextChild++;
+            const RuleStruct* child = children->at(index);
+            printed += static_cast<size_t>(std::printf("flushing child %d\n", asInt(index)));
+            printed += printRuleHead(child);
+            if (printed > Xml::kLargestDocument) Xml::ThrowTooLarge();
+            open.push({child->childRules, child, 0});
         }
-        const uint32_t index = top.nextChild++;
-        const RuleStruct* child = children->at(index);
-        std::printf("flushing child %d\n", asInt(index));
-        printRuleHead(child);
-        stack.push_back({child, 0});
+    } catch (const Xml::DocumentNotWritten& e) {
+        std::fflush(stdout);
+        Logger::Log(1, "\n%s: stopped: %s\n", VORLAN_QUALIFIED("Utils", "flushKoRule"), e.what());
     }
 }
 

@@ -7,7 +7,9 @@
 // A null text prints as empty text (the five rule texts are left out instead),
 // a null array as an empty one, and a null rule, group or message is skipped;
 // a null mapping prints as an entry without identifier and rules. Child rules
-// of any depth are printed without recursion.
+// of any depth are printed without recursion. A rule tree whose child lists
+// loop, or whose dump passes 2^31 - 1 bytes, is printed up to there and then
+// stops with one level-1 line.
 
 #include "engine/KoRules.h"
 
