@@ -26,9 +26,11 @@ import java.util.function.Supplier;
  * any timing. Prints a Markdown table and writes it to the file given with --out.
  *
  * <p>usage: JvmBench --bridge LIB --engine LIB --natives LIB [--out FILE] [--check]
+ * [--profile DOCUMENT SIZE SECONDS bridge|jna]
  *
  * <p>--check only compares the JNA road's bytes and answers with the bridge's, at the smallest
- * size of each document, and exits with 1 on a difference.
+ * size of each document, and exits with 1 on a difference. --profile fetches one document
+ * (named by the start of its name: diagnostics, rule, message, trees) over one road for the given time, for a profiler.
  */
 public final class JvmBench {
     /** The benchmark engine's control entry (bench/jvm/BenchEngine.cpp). */
@@ -62,6 +64,8 @@ public final class JvmBench {
     private final BenchEngine engine;
     private final BenchNatives natives = new BenchNatives();
     private final List<Document> documents = new ArrayList<>();
+    /** One line per goal figure, filled by the tables. */
+    private final List<String> goals = new ArrayList<>();
 
     private JvmBench(VorlanBridge bridge, JnaRoad jna, BenchEngine engine) {
         this.bridge = bridge;
@@ -80,6 +84,7 @@ public final class JvmBench {
     public static void main(String[] args) throws IOException {
         String bridgePath = null, enginePath = null, nativesPath = null, out = null;
         boolean check = false;
+        String[] profile = null;
         for (int i = 0; i < args.length; ++i) {
             switch (args[i]) {
                 case "--bridge": bridgePath = absolute(args[++i]); break;
@@ -87,6 +92,11 @@ public final class JvmBench {
                 case "--natives": nativesPath = absolute(args[++i]); break;
                 case "--out": out = args[++i]; break;
                 case "--check": check = true; break;
+                case "--profile":
+                    if (i + 4 >= args.length) usage("--profile needs a document, a size, seconds and a road");
+                    profile = Arrays.copyOfRange(args, i + 1, i + 5);
+                    i += 4;
+                    break;
                 default: usage("unknown argument " + args[i]);
             }
         }
@@ -101,6 +111,10 @@ public final class JvmBench {
         if (!"OK".equals(answer)) fail("the bridge cannot load the benchmark engine " + enginePath + ": " + answer);
         final JvmBench bench = new JvmBench(bridge, new JnaRoad(enginePath), Native.load(enginePath, BenchEngine.class));
 
+        if (profile != null) {
+            bench.profile(profile[0], Integer.parseInt(profile[1]), Double.parseDouble(profile[2]), profile[3]);
+            return;
+        }
         if (check) {
             bench.checkAnswers();
             for (Document d : bench.documents) bench.serveChecked(d, d.sizes[0]);
@@ -137,7 +151,7 @@ public final class JvmBench {
     }
 
     private String perCallTable() {
-        final Timing.Plan plan = new Timing.Plan(0.02, 1.5, 9);
+        final Timing.Plan plan = new Timing.Plan(0.02, 1.5, 15);
         final BenchNatives n = natives;
         final JnaRoad.Engine e = jna.engine;
         final List<Timing.Candidate> language = List.of(
@@ -215,14 +229,13 @@ public final class JvmBench {
         }
         t.append('\n');
         goals.add(String.format(Locale.ROOT, "forwarded call within 1.3x an empty JNI native method:"
-                        + " getCurrentLanguage %.2fx, hasResults %.2fx (thread CPU %.2fx, %.2fx)",
+                        + " getCurrentLanguage %.2fx, hasResults %.2fx (in thread CPU time %.2fx, %.2fx)",
                 language.get(1).median() / language.get(0).median(), results.get(3).median() / results.get(0).median(),
                 language.get(1).cpuMedian() / language.get(0).cpuMedian(),
                 results.get(3).cpuMedian() / results.get(0).cpuMedian()));
         return t.toString();
     }
 
-    private final List<String> goals = new ArrayList<>();
 
     /** One measured document size: bytes and the three candidates. */
     static final class Row {
@@ -242,7 +255,7 @@ public final class JvmBench {
     }
 
     private String documentTables() {
-        final Timing.Plan plan = new Timing.Plan(0.05, 2.0, 7);
+        final Timing.Plan plan = new Timing.Plan(0.06, 2.0, 11);
         final List<Row> rows = new ArrayList<>();
         for (Document d : documents) {
             for (int size : d.sizes) {
@@ -305,20 +318,44 @@ public final class JvmBench {
                     r.bridge.cpuMedian() / r.floor.cpuMedian()));
         }
 
-        Row slowest = rows.get(0);
+        Row slowest = rows.get(0), slowestCpu = rows.get(0);
         final StringBuilder middle = new StringBuilder();
         for (Row r : rows) {
             if (r.jna.median() / r.bridge.median() < slowest.jna.median() / slowest.bridge.median()) slowest = r;
+            if (r.jna.cpuMedian() / r.bridge.cpuMedian() < slowestCpu.jna.cpuMedian() / slowestCpu.bridge.cpuMedian())
+                slowestCpu = r;
             if (r.size == r.document.sizes[1])
-                middle.append(String.format(Locale.ROOT, "%s%s %.2fx", middle.length() > 0 ? ", " : "", r.document.name,
-                        r.bridge.median() / r.floor.median()));
+                middle.append(String.format(Locale.ROOT, "%s%s %.2fx (CPU %.2fx)", middle.length() > 0 ? ", " : "",
+                        r.document.name, r.bridge.median() / r.floor.median(), r.bridge.cpuMedian() / r.floor.cpuMedian()));
         }
-        goals.add(String.format(Locale.ROOT, "bridge at least 5x faster than the JNA road: at least %.1fx (%s, %,d %s)",
-                slowest.jna.median() / slowest.bridge.median(), slowest.document.name, slowest.size, slowest.document.unit));
+        goals.add(String.format(Locale.ROOT, "bridge at least 5x faster than the JNA road for every document and size:"
+                        + " at least %.1fx (%s, %,d %s); in thread CPU time at least %.1fx (%s, %,d %s)",
+                slowest.jna.median() / slowest.bridge.median(), slowest.document.name, slowest.size, slowest.document.unit,
+                slowestCpu.jna.cpuMedian() / slowestCpu.bridge.cpuMedian(), slowestCpu.document.name, slowestCpu.size,
+                slowestCpu.document.unit));
         goals.add("bridge within 3x the floor at the middle size: " + middle);
-        t.append("\n## Goals\n\n");
+        t.append("\n## Goals\n\nMedians of wall-clock time, and of thread CPU time.\n\n");
         for (String goal : goals) t.append("- ").append(goal).append('\n');
         return t.toString();
+    }
+
+    /** Fetches one document over one road, again and again, for `seconds`. */
+    private void profile(String name, int size, double seconds, String road) {
+        Document document = null;
+        for (Document d : documents)
+            if (d.name.startsWith(name)) document = d;
+        if (document == null) usage("no document " + name);
+        serveChecked(document, size);
+        final Supplier<byte[]> fetch = road.equals("jna") ? document.jna : document.bridge;
+        final long end = System.nanoTime() + (long) (seconds * 1e9);
+        long calls = 0, acc = 0;
+        while (System.nanoTime() < end) {
+            acc += Timing.keep(fetch.get());
+            ++calls;
+        }
+        Timing.blackhole += acc;
+        System.out.printf(Locale.ROOT, "%s, %,d %s over %s: %,d calls, %.3f ms each%n", document.name, size,
+                document.unit, road, calls, seconds * 1e3 / calls);
     }
 
     /** Serves the document at `size` and returns the bridge's bytes, after checking the JNA road's. */
