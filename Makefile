@@ -7,7 +7,7 @@ JAVA ?= java
 LINUX := build/linux
 WINDOWS := build/windows
 
-.PHONY: all bootstrap wine-up test-asan test-tsan build-fuzz fuzz test-fuzz build build-linux build-windows test test-linux test-windows demo bench clean
+.PHONY: all bootstrap wine-up test-asan test-tsan build-fuzz fuzz test-fuzz build build-linux build-windows test test-linux test-windows demo bench bench-jvm clean
 
 all: build
 
@@ -77,13 +77,20 @@ demo: build-linux
 
 # vorlan_peers: the writers, the reader and the escaping against tinyxml2,
 # libxml2 and a copy floor, as a table (also in $(LINUX)/bench-table.md);
-# then the Google Benchmark figures, briefly.
+# then the Google Benchmark figures, briefly; then bench-jvm.
 BENCH_MIN_TIME ?= 0.1
 bench: bootstrap
 	cmake --preset linux -DVORLAN_BUILD_BENCH=ON
 	cmake --build $(LINUX) -j $(JOBS) --target vorlan_peers vorlan_bench
 	$(LINUX)/vorlan_peers $(LINUX)/bench-table.md
 	$(LINUX)/vorlan_bench --benchmark_min_time=$(BENCH_MIN_TIME)
+	cmake --build $(LINUX) -j $(JOBS) --target bench-jvm
+
+# The bridge in a real JVM against the JNA road and the floor, per call and per
+# document (docs/jvm-benchmark.md); the table also goes to $(LINUX)/bench-jvm.md.
+bench-jvm: bootstrap
+	cmake --preset linux
+	cmake --build $(LINUX) -j $(JOBS) --target bench-jvm
 
 clean:
 	rm -rf build

@@ -1,0 +1,483 @@
+import com.sun.jna.Library;
+import com.sun.jna.Native;
+import com.vorlanworks.bridge.caller.VorlanBridge;
+
+import java.io.IOException;
+import java.io.OutputStream;
+import java.io.PrintStream;
+import java.lang.management.GarbageCollectorMXBean;
+import java.lang.management.ManagementFactory;
+import java.nio.charset.StandardCharsets;
+import java.nio.file.Files;
+import java.nio.file.Path;
+import java.time.ZonedDateTime;
+import java.time.format.DateTimeFormatter;
+import java.util.ArrayList;
+import java.util.Arrays;
+import java.util.List;
+import java.util.Locale;
+import java.util.function.Supplier;
+
+/**
+ * The bridge in a real JVM: forwarded scalar calls against the same engine entries called through
+ * JNA and against an empty JNI native method; the four documents against the JNA road (JnaRoad)
+ * and against the floor (a new byte[] of the document's size and one System.arraycopy into it),
+ * at three sizes ten times apart. The JNA road's bytes are checked against the bridge's before
+ * any timing. Prints a Markdown table and writes it to the file given with --out.
+ *
+ * <p>usage: JvmBench --bridge LIB --engine LIB --natives LIB [--out FILE] [--check]
+ * [--profile DOCUMENT SIZE SECONDS bridge|jna]
+ *
+ * <p>--check only compares the JNA road's bytes and answers with the bridge's, at the smallest
+ * size of each document, and exits with 1 on a difference. --profile fetches one document
+ * (named by the start of its name: diagnostics, rule, message, trees) over one road for the given time, for a profiler.
+ */
+public final class JvmBench {
+    /** The benchmark engine's control entry (bench/jvm/BenchEngine.cpp). */
+    interface BenchEngine extends Library {
+        int benchEngineServe(int document, int size);
+    }
+
+    /** One of the four documents: its engine code, what its size counts, its sizes and both roads. */
+    static final class Document {
+        final String name;
+        final int code;
+        final String unit;
+        final int[] sizes;
+        final Supplier<byte[]> bridge;
+        final Supplier<byte[]> jna;
+
+        Document(String name, int code, String unit, int[] sizes, Supplier<byte[]> bridge, Supplier<byte[]> jna) {
+            this.name = name;
+            this.code = code;
+            this.unit = unit;
+            this.sizes = sizes;
+            this.bridge = bridge;
+            this.jna = jna;
+        }
+    }
+
+    static final String SOURCE_FILE = "/src/a.c";
+
+    private final VorlanBridge bridge;
+    private final JnaRoad jna;
+    private final BenchEngine engine;
+    private final BenchNatives natives = new BenchNatives();
+    private final List<Document> documents = new ArrayList<>();
+    /** One line per goal figure, filled by the tables. */
+    private final List<String> goals = new ArrayList<>();
+
+    private JvmBench(VorlanBridge bridge, JnaRoad jna, BenchEngine engine) {
+        this.bridge = bridge;
+        this.jna = jna;
+        this.engine = engine;
+        documents.add(new Document("diagnostics", 0, "diagnostics", new int[] {100, 1_000, 10_000},
+                () -> bridge.getDiagnostics(SOURCE_FILE, null, null, 0), () -> jna.diagnostics(SOURCE_FILE)));
+        documents.add(new Document("rule groups", 1, "rules", new int[] {200, 2_000, 20_000},
+                bridge::getRuleGroups, jna::ruleGroups));
+        documents.add(new Document("message-rule map", 2, "mappings", new int[] {1_000, 10_000, 100_000},
+                bridge::getMessageRuleMap, jna::messageRuleMap));
+        documents.add(new Document("trees", 3, "files", new int[] {500, 5_000, 50_000},
+                () -> bridge.getTrees(false, 0, null), jna::trees));
+    }
+
+    public static void main(String[] args) throws IOException {
+        String bridgePath = null, enginePath = null, nativesPath = null, out = null;
+        boolean check = false;
+        String[] profile = null;
+        for (int i = 0; i < args.length; ++i) {
+            switch (args[i]) {
+                case "--bridge": bridgePath = absolute(args[++i]); break;
+                case "--engine": enginePath = absolute(args[++i]); break;
+                case "--natives": nativesPath = absolute(args[++i]); break;
+                case "--out": out = args[++i]; break;
+                case "--check": check = true; break;
+                case "--profile":
+                    if (i + 4 >= args.length) usage("--profile needs a document, a size, seconds and a road");
+                    profile = Arrays.copyOfRange(args, i + 1, i + 5);
+                    i += 4;
+                    break;
+                default: usage("unknown argument " + args[i]);
+            }
+        }
+        if (bridgePath == null || enginePath == null || nativesPath == null) usage("--bridge, --engine and --natives are needed");
+
+        System.load(nativesPath);
+        quietNativeStdout();
+        System.load(bridgePath);
+        final VorlanBridge bridge = new VorlanBridge();
+        bridge.setDebugLevel(0);
+        final String answer = bridge.initJniBridge(enginePath);
+        if (!"OK".equals(answer)) fail("the bridge cannot load the benchmark engine " + enginePath + ": " + answer);
+        final JvmBench bench = new JvmBench(bridge, new JnaRoad(enginePath), Native.load(enginePath, BenchEngine.class));
+
+        if (profile != null) {
+            bench.profile(profile[0], Integer.parseInt(profile[1]), Double.parseDouble(profile[2]), profile[3]);
+            return;
+        }
+        if (check) {
+            bench.checkAnswers();
+            for (Document d : bench.documents) bench.serveChecked(d, d.sizes[0]);
+            System.out.println("jvm-bench check: " + (2 + bench.documents.size()) + " passed, 0 failed");
+            return;
+        }
+        final String table = bench.run();
+        System.out.print(table);
+        if (out != null) Files.writeString(Path.of(out), table, StandardCharsets.UTF_8);
+    }
+
+    // ---- the run --------------------------------------------------------------------------
+
+    private String run() throws IOException {
+        final StringBuilder md = new StringBuilder();
+        final String loadBefore = loadAverage();
+        checkAnswers();
+        final String calls = perCallTable();
+        final String docs = documentTables();
+        md.append("# The bridge in a real JVM\n\n");
+        md.append(environment(loadBefore, loadAverage()));
+        md.append(calls).append(docs);
+        return md.toString();
+    }
+
+    /** Both roads answer the same for the scalar calls; exits otherwise. */
+    private void checkAnswers() {
+        final int language = bridge.getCurrentLanguage();
+        if (language != JnaRoad.Direct.getCurrentLanguage() || language != jna.engine.getCurrentLanguage())
+            fail("getCurrentLanguage differs between the bridge and JNA");
+        final boolean results = bridge.hasResults(SOURCE_FILE);
+        if (results != (JnaRoad.Direct.hasResults(SOURCE_FILE) != 0) || results != (jna.engine.hasResults(SOURCE_FILE) != 0))
+            fail("hasResults differs between the bridge and JNA");
+    }
+
+    private String perCallTable() {
+        final Timing.Plan plan = new Timing.Plan(0.02, 1.5, 15);
+        final BenchNatives n = natives;
+        final JnaRoad.Engine e = jna.engine;
+        final List<Timing.Candidate> language = List.of(
+                new Timing.Candidate("empty JNI native, `int f()`", c -> {
+                    long acc = 0;
+                    for (int i = 0; i < c; ++i) acc += n.emptyInt();
+                    return acc;
+                }),
+                new Timing.Candidate("bridge `getCurrentLanguage()`", c -> {
+                    long acc = 0;
+                    for (int i = 0; i < c; ++i) acc += bridge.getCurrentLanguage();
+                    return acc;
+                }),
+                new Timing.Candidate("JNA direct mapping", c -> {
+                    long acc = 0;
+                    for (int i = 0; i < c; ++i) acc += JnaRoad.Direct.getCurrentLanguage();
+                    return acc;
+                }),
+                new Timing.Candidate("JNA interface mapping", c -> {
+                    long acc = 0;
+                    for (int i = 0; i < c; ++i) acc += e.getCurrentLanguage();
+                    return acc;
+                }));
+        final List<Timing.Candidate> results = List.of(
+                new Timing.Candidate("empty JNI native, `boolean f(String)`", c -> {
+                    long acc = 0;
+                    for (int i = 0; i < c; ++i) acc += n.emptyWithString(SOURCE_FILE) ? 1 : 0;
+                    return acc;
+                }),
+                new Timing.Candidate("JNI native reading the text: GetStringUTFChars, Release", c -> {
+                    long acc = 0;
+                    for (int i = 0; i < c; ++i) acc += n.readString(SOURCE_FILE) ? 1 : 0;
+                    return acc;
+                }),
+                new Timing.Candidate("JNI native reading the text: GetStringUTFRegion to the stack", c -> {
+                    long acc = 0;
+                    for (int i = 0; i < c; ++i) acc += n.readStringToStack(SOURCE_FILE) ? 1 : 0;
+                    return acc;
+                }),
+                new Timing.Candidate("bridge `hasResults(\"" + SOURCE_FILE + "\")`", c -> {
+                    long acc = 0;
+                    for (int i = 0; i < c; ++i) acc += bridge.hasResults(SOURCE_FILE) ? 1 : 0;
+                    return acc;
+                }),
+                new Timing.Candidate("JNA direct mapping", c -> {
+                    long acc = 0;
+                    for (int i = 0; i < c; ++i) acc += JnaRoad.Direct.hasResults(SOURCE_FILE);
+                    return acc;
+                }),
+                new Timing.Candidate("JNA interface mapping", c -> {
+                    long acc = 0;
+                    for (int i = 0; i < c; ++i) acc += e.hasResults(SOURCE_FILE);
+                    return acc;
+                }));
+        progress("per call: getCurrentLanguage");
+        Timing.measure(language, plan);
+        progress("per call: hasResults");
+        Timing.measure(results, plan);
+
+        final StringBuilder t = new StringBuilder();
+        t.append("## Per call (log threshold 0)\n\n");
+        t.append("ns per call: median of the rounds (min to max), wall-clock; thread CPU time beside it. \"x empty\":"
+                + " the median over the empty native method's. \u2020: the warm-up ended at its time limit with the times"
+                + " still falling.\n\n");
+        t.append("| call | road | ns | min to max | x empty | CPU ns | x empty (CPU) |\n");
+        t.append("|---|---|--:|--:|--:|--:|--:|\n");
+        for (List<Timing.Candidate> group : List.of(language, results)) {
+            final Timing.Candidate empty = group.get(0);
+            final String call = group == language ? "getCurrentLanguage" : "hasResults";
+            for (Timing.Candidate c : group) {
+                t.append(String.format(Locale.ROOT, "| %s | %s | %s%s | %s to %s | %.2f | %s | %.2f |\n",
+                        call, c.name, ns(c.median()), mark(c), ns(c.min()), ns(c.max()), c.median() / empty.median(),
+                        ns(c.cpuMedian()), c.cpuMedian() / empty.cpuMedian()));
+            }
+        }
+        t.append('\n');
+        goals.add(String.format(Locale.ROOT, "forwarded call within 1.3x an empty JNI native method:"
+                        + " getCurrentLanguage %.2fx, hasResults %.2fx (in thread CPU time %.2fx, %.2fx)",
+                language.get(1).median() / language.get(0).median(), results.get(3).median() / results.get(0).median(),
+                language.get(1).cpuMedian() / language.get(0).cpuMedian(),
+                results.get(3).cpuMedian() / results.get(0).cpuMedian()));
+        return t.toString();
+    }
+
+
+    /** One measured document size: bytes and the three candidates. */
+    static final class Row {
+        final Document document;
+        final int size;
+        final int bytes;
+        final Timing.Candidate bridge, jna, floor;
+
+        Row(Document document, int size, int bytes, Timing.Candidate bridge, Timing.Candidate jna, Timing.Candidate floor) {
+            this.document = document;
+            this.size = size;
+            this.bytes = bytes;
+            this.bridge = bridge;
+            this.jna = jna;
+            this.floor = floor;
+        }
+    }
+
+    private String documentTables() {
+        final Timing.Plan plan = new Timing.Plan(0.06, 2.0, 11);
+        final List<Row> rows = new ArrayList<>();
+        for (Document d : documents) {
+            for (int size : d.sizes) {
+                final byte[] document = serveChecked(d, size);
+                progress(String.format(Locale.ROOT, "%s, %,d %s: %,d bytes", d.name, size, d.unit, document.length));
+                final Supplier<byte[]> viaBridge = d.bridge, viaJna = d.jna;
+                final Timing.Candidate bridgeRoad = new Timing.Candidate("bridge", c -> {
+                    long acc = 0;
+                    for (int i = 0; i < c; ++i) acc += Timing.keep(viaBridge.get());
+                    return acc;
+                });
+                final Timing.Candidate jnaRoad = new Timing.Candidate("JNA road", c -> {
+                    long acc = 0;
+                    for (int i = 0; i < c; ++i) acc += Timing.keep(viaJna.get());
+                    return acc;
+                });
+                final Timing.Candidate floor = new Timing.Candidate("floor", c -> {
+                    long acc = 0;
+                    for (int i = 0; i < c; ++i) {
+                        final byte[] copy = new byte[document.length];
+                        System.arraycopy(document, 0, copy, 0, document.length);
+                        acc += Timing.keep(copy);
+                    }
+                    return acc;
+                });
+                Timing.measure(List.of(bridgeRoad, jnaRoad, floor), plan);
+                rows.add(new Row(d, size, document.length, bridgeRoad, jnaRoad, floor));
+            }
+        }
+        engine.benchEngineServe(-1, 0);  // frees the last record set
+
+        final StringBuilder t = new StringBuilder();
+        t.append("## Per document\n\n");
+        t.append("Milliseconds per document, median of the rounds (min to max), wall-clock; MB/s of document"
+                + " bytes. \"JNA / bridge\": the JNA road's time over the bridge's; \"bridge / floor\": the bridge's"
+                + " time over the floor's; \"x time\": the time over the time at a tenth of the size; \u2020: the warm-up"
+                + " ended at its time limit with the times still falling.\n\n");
+        t.append("| document | size | MB | bridge ms | JNA road ms | floor ms | bridge MB/s | JNA MB/s | floor MB/s"
+                + " | JNA / bridge | bridge / floor | x time bridge | x time JNA |\n");
+        t.append("|---|---|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|\n");
+        Row previous = null;
+        for (Row r : rows) {
+            final boolean follows = previous != null && previous.document == r.document;
+            t.append(String.format(Locale.ROOT, "| %s | %,d %s | %.2f | %s | %s | %s | %.0f | %.0f | %.0f | %.1f | %.2f | %s | %s |\n",
+                    r.document.name, r.size, r.document.unit, r.bytes / 1e6, ms(r.bridge), ms(r.jna), ms(r.floor),
+                    r.bytes / 1e6 / r.bridge.median(), r.bytes / 1e6 / r.jna.median(), r.bytes / 1e6 / r.floor.median(),
+                    r.jna.median() / r.bridge.median(), r.bridge.median() / r.floor.median(),
+                    follows ? String.format(Locale.ROOT, "%.1f", r.bridge.median() / previous.bridge.median()) : "",
+                    follows ? String.format(Locale.ROOT, "%.1f", r.jna.median() / previous.jna.median()) : ""));
+            previous = r;
+        }
+        t.append("\nThe same rounds in thread CPU time (the benchmark thread only: time spent waiting for a core,"
+                + " and the garbage collector's own threads, do not count).\n\n");
+        t.append("| document | size | bridge ms | JNA road ms | floor ms | JNA / bridge | bridge / floor |\n");
+        t.append("|---|---|--:|--:|--:|--:|--:|\n");
+        for (Row r : rows) {
+            t.append(String.format(Locale.ROOT, "| %s | %,d %s | %s | %s | %s | %.1f | %.2f |\n", r.document.name,
+                    r.size, r.document.unit, millis(r.bridge.cpuMedian()), millis(r.jna.cpuMedian()),
+                    millis(r.floor.cpuMedian()), r.jna.cpuMedian() / r.bridge.cpuMedian(),
+                    r.bridge.cpuMedian() / r.floor.cpuMedian()));
+        }
+
+        Row slowest = rows.get(0), slowestCpu = rows.get(0);
+        final StringBuilder middle = new StringBuilder();
+        for (Row r : rows) {
+            if (r.jna.median() / r.bridge.median() < slowest.jna.median() / slowest.bridge.median()) slowest = r;
+            if (r.jna.cpuMedian() / r.bridge.cpuMedian() < slowestCpu.jna.cpuMedian() / slowestCpu.bridge.cpuMedian())
+                slowestCpu = r;
+            if (r.size == r.document.sizes[1])
+                middle.append(String.format(Locale.ROOT, "%s%s %.2fx (CPU %.2fx)", middle.length() > 0 ? ", " : "",
+                        r.document.name, r.bridge.median() / r.floor.median(), r.bridge.cpuMedian() / r.floor.cpuMedian()));
+        }
+        goals.add(String.format(Locale.ROOT, "bridge at least 5x faster than the JNA road for every document and size:"
+                        + " at least %.1fx (%s, %,d %s); in thread CPU time at least %.1fx (%s, %,d %s)",
+                slowest.jna.median() / slowest.bridge.median(), slowest.document.name, slowest.size, slowest.document.unit,
+                slowestCpu.jna.cpuMedian() / slowestCpu.bridge.cpuMedian(), slowestCpu.document.name, slowestCpu.size,
+                slowestCpu.document.unit));
+        goals.add("bridge within 3x the floor at the middle size: " + middle);
+        t.append("\n## Goals\n\nMedians of wall-clock time, and of thread CPU time.\n\n");
+        for (String goal : goals) t.append("- ").append(goal).append('\n');
+        return t.toString();
+    }
+
+    /** Fetches one document over one road, again and again, for `seconds`. */
+    private void profile(String name, int size, double seconds, String road) {
+        Document document = null;
+        for (Document d : documents)
+            if (d.name.startsWith(name)) document = d;
+        if (document == null) usage("no document " + name);
+        serveChecked(document, size);
+        final Supplier<byte[]> fetch = road.equals("jna") ? document.jna : document.bridge;
+        final long end = System.nanoTime() + (long) (seconds * 1e9);
+        long calls = 0, acc = 0;
+        while (System.nanoTime() < end) {
+            acc += Timing.keep(fetch.get());
+            ++calls;
+        }
+        Timing.blackhole += acc;
+        System.out.printf(Locale.ROOT, "%s, %,d %s over %s: %,d calls, %.3f ms each%n", document.name, size,
+                document.unit, road, calls, seconds * 1e3 / calls);
+    }
+
+    /** Serves the document at `size` and returns the bridge's bytes, after checking the JNA road's. */
+    private byte[] serveChecked(Document d, int size) {
+        if (engine.benchEngineServe(d.code, size) != 0) fail("the benchmark engine cannot serve " + d.name);
+        final byte[] viaBridge = d.bridge.get();
+        final byte[] viaJna = d.jna.get();
+        if (viaBridge.length == 0) fail("the bridge wrote no " + d.name + " document");
+        if (!Arrays.equals(viaBridge, viaJna)) {
+            final int at = Arrays.mismatch(viaBridge, viaJna);
+            fail(String.format(Locale.ROOT, "%s, %d %s: the JNA road's %d bytes differ from the bridge's %d at byte %d:%n"
+                            + "  bridge: %s%n  JNA:    %s", d.name, size, d.unit, viaJna.length, viaBridge.length, at,
+                    around(viaBridge, at), around(viaJna, at)));
+        }
+        return viaBridge;
+    }
+
+    // ---- the environment --------------------------------------------------------------
+
+    private String environment(String loadBefore, String loadAfter) throws IOException {
+        final List<String> collectors = new ArrayList<>();
+        for (GarbageCollectorMXBean gc : ManagementFactory.getGarbageCollectorMXBeans()) collectors.add(gc.getName());
+        final StringBuilder s = new StringBuilder();
+        s.append(String.format(Locale.ROOT, "- run: %s%n", ZonedDateTime.now().format(DateTimeFormatter.ISO_OFFSET_DATE_TIME)));
+        s.append(String.format(Locale.ROOT, "- JVM: %s %s (%s), garbage collectors %s, options %s%n",
+                System.getProperty("java.vm.name"), System.getProperty("java.runtime.version"),
+                System.getProperty("java.vm.vendor"), String.join(" / ", collectors),
+                String.join(" ", ManagementFactory.getRuntimeMXBean().getInputArguments())));
+        s.append(String.format(Locale.ROOT, "- JNA %s (native %s)%n", Native.VERSION, Native.VERSION_NATIVE));
+        s.append(String.format(Locale.ROOT, "- machine: %d cores, CPU \"%s\", %s memory, %s %s%n",
+                Runtime.getRuntime().availableProcessors(), cpuModel(), memory(), System.getProperty("os.name"),
+                System.getProperty("os.version")));
+        s.append(String.format(Locale.ROOT, "- load average (1, 5, 15 minutes): %s at the start, %s at the end%n",
+                loadBefore, loadAfter));
+        s.append("- log threshold 0; the benchmark engine builds the records of a document once per size and hands"
+                + " the same records out on every fetch (its releases keep them); details in docs/jvm-benchmark.md\n\n");
+        return s.toString();
+    }
+
+    private static String loadAverage() {
+        try {
+            final String[] fields = Files.readString(Path.of("/proc/loadavg")).trim().split("\\s+");
+            return fields[0] + " " + fields[1] + " " + fields[2];
+        } catch (IOException e) {
+            return "unknown";
+        }
+    }
+
+    private static String cpuModel() throws IOException {
+        for (String line : Files.readAllLines(Path.of("/proc/cpuinfo")))
+            if (line.startsWith("model name")) return line.substring(line.indexOf(':') + 1).trim();
+        return "unknown";
+    }
+
+    private static String memory() throws IOException {
+        for (String line : Files.readAllLines(Path.of("/proc/meminfo")))
+            if (line.startsWith("MemTotal:"))
+                return String.format(Locale.ROOT, "%.1f GiB", Long.parseLong(line.replaceAll("\\D", "")) / 1048576.0);
+        return "unknown";
+    }
+
+    // ---- small helpers --------------------------------------------------------------------
+
+    /**
+     * getTrees writes a line to the process's standard output on every call; during the run it goes
+     * to /dev/null, and System.out to what standard output was.
+     */
+    private static void quietNativeStdout() {
+        System.out.flush();
+        final int kept = BenchNatives.quietNativeStdout();
+        if (kept < 0) return;
+        final OutputStream stdout = new OutputStream() {
+            @Override
+            public void write(int b) throws IOException {
+                write(new byte[] {(byte) b}, 0, 1);
+            }
+
+            @Override
+            public void write(byte[] bytes, int offset, int length) throws IOException {
+                if (!BenchNatives.write(kept, bytes, offset, length)) throw new IOException("cannot write to standard output");
+            }
+        };
+        System.setOut(new PrintStream(stdout, true, StandardCharsets.UTF_8));
+    }
+
+    private static String absolute(String path) {
+        return Path.of(path).toAbsolutePath().toString();
+    }
+
+    private static String mark(Timing.Candidate c) {
+        return c.settled ? "" : " \u2020";
+    }
+
+    private static String ms(Timing.Candidate c) {
+        return String.format(Locale.ROOT, "%s%s (%s to %s)", millis(c.median()), mark(c), millis(c.min()), millis(c.max()));
+    }
+
+    private static String millis(double seconds) {
+        final double ms = seconds * 1e3;
+        return String.format(Locale.ROOT, ms >= 100 ? "%.0f" : ms >= 10 ? "%.1f" : ms >= 1 ? "%.2f" : "%.3f", ms);
+    }
+
+    private static String ns(double seconds) {
+        final double ns = seconds * 1e9;
+        return String.format(Locale.ROOT, ns >= 100 ? "%.0f" : "%.1f", ns);
+    }
+
+    private static String around(byte[] bytes, int at) {
+        final int from = Math.max(0, at - 40), to = Math.min(bytes.length, at + 40);
+        return new String(bytes, from, to - from, StandardCharsets.ISO_8859_1);
+    }
+
+    private static void progress(String what) {
+        System.err.println("bench-jvm: " + what);
+    }
+
+    private static void usage(String problem) {
+        fail(problem + "\nusage: JvmBench --bridge LIB --engine LIB --natives LIB [--out FILE] [--check]");
+    }
+
+    private static void fail(String problem) {
+        System.err.println("bench-jvm: " + problem);
+        System.exit(1);
+    }
+}
