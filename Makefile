@@ -7,7 +7,7 @@ JAVA ?= java
 LINUX := build/linux
 WINDOWS := build/windows
 
-.PHONY: all bootstrap wine-up test-asan test-tsan build-fuzz fuzz test-fuzz build build-linux build-windows test test-linux test-windows demo bench bench-jvm clean
+.PHONY: all bootstrap wine-up test-asan test-tsan build-fuzz fuzz test-fuzz build build-linux build-windows test test-linux test-windows demo bench bench-jvm javadoc dist check-reproducible clean
 
 all: build
 
@@ -92,5 +92,29 @@ bench-jvm: bootstrap
 	cmake --preset linux
 	cmake --build $(LINUX) -j $(JOBS) --target bench-jvm
 
+# The reference of the native methods as HTML: build/linux/javadoc/index.html.
+javadoc: bootstrap
+	cmake --preset linux
+	cmake --build $(LINUX) --target javadoc
+
+# The release archives in dist/, built without tests. Time stamps come from
+# the commit, so two runs of one commit give the same bytes.
+export SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null || echo 315532800)
+DIST_LINUX := build/dist-linux
+DIST_WINDOWS := build/dist-windows
+dist: bootstrap
+	cmake --preset dist-linux
+	cmake --build $(DIST_LINUX) -j $(JOBS) --target VorlanBridge vorlan-check-engine VorlanBridgeJava javadoc \
+	  VorlanSampleEngine VorlanBridgeDemo
+	cmake --preset dist-windows
+	cmake --build $(DIST_WINDOWS) -j $(JOBS) --target VorlanBridge vorlan-check-engine VorlanSampleEngine
+	scripts/check-exports linux $(DIST_LINUX)/libVorlanBridge.so
+	scripts/check-exports windows $(DIST_WINDOWS)/VorlanBridge.dll
+	scripts/dist $(DIST_LINUX) $(DIST_WINDOWS) dist
+
+# make dist once more in a clone at another path, compared byte for byte.
+check-reproducible: dist
+	scripts/check-reproducible
+
 clean:
-	rm -rf build
+	rm -rf build dist

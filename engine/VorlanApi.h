@@ -123,6 +123,15 @@ public:
     std::string GetReportTools();
     std::string GetAvailableLanguages();
 
+    // Calls visit(name, resolved) for every entry point in table order: what
+    // the engine check program reports after InitVorlanApi.
+    template <typename Visit>
+    void VisitEntries(Visit visit) const {
+#define VORLAN_VISIT_ENTRY(name, result, params) visit(#name, m_pf_##name.get() != nullptr);
+        VORLAN_ENTRY_POINTS(VORLAN_VISIT_ENTRY)
+#undef VORLAN_VISIT_ENTRY
+    }
+
 protected:
     VorlanApi();
 

@@ -12,6 +12,12 @@ final class EngineScript {
     /** Hands out a small record of every family; empties the call log. */
     static native boolean useSampleRecords(String enginePath);
 
+    /**
+     * Hands out records broken in every way an engine may break them (depth 0), or diagnostics,
+     * rules and a file tree nested {@code depth} levels deep.
+     */
+    static native boolean useSchemaRecords(String enginePath, int depth);
+
     /** Back to an engine that hands out nothing. */
     static native void removeRecords(String enginePath);
 

@@ -21,7 +21,8 @@ import org.w3c.dom.Node;
 
 /**
  * The whole road against the sample engine: project, files, aggregation,
- * diagnostics, rules and trees, read back as a client reads them. The bridge
+ * diagnostics, rules and trees, read back as a client reads them, each
+ * document valid against its schema. The bridge
  * loads one engine per process, so this class runs in a JVM of its own (tag
  * "sample-engine").
  */
@@ -69,6 +70,8 @@ class SampleEngineRoadTest {
         assertEquals(clean + ";" + flawed, bridge.getFiles());
         assertEquals("<KOF><IP>" + src + "</IP><DEF>DEBUG;LEVEL=2</DEF><SL>C</SL></KOF>",
                 bridge.getKoFile(flawed.toString()));
+        Schemas.validate("file-settings", bridge.getKoFile(flawed.toString()));
+        Schemas.validate("languages", bridge.getAvailableLanguages());
 
         assertEquals(0L, bridge.initResults("key", location, "road"));
         bridge.aggregate();
@@ -78,7 +81,7 @@ class SampleEngineRoadTest {
         assertTrue(bridge.hasResults(flawed.toString()));
         assertTrue(bridge.hasUpToDateResults(flawed.toString()));
 
-        Element list = parse(bridge.getDiagnostics(flawed.toString(), null, null, 0));
+        Element list = parse("diagnostics", bridge.getDiagnostics(flawed.toString(), null, null, 0));
         List<String> found = new ArrayList<>();
         for (Element d : children(list, "KOD")) {
             Element at = child(d, "LI");
@@ -91,18 +94,19 @@ class SampleEngineRoadTest {
         assertEquals(flawed.toString(), text(child(jump, "LI"), "F"));
         assertEquals(0, bridge.getDiagnostics(clean.toString(), null, null, 0).length);
 
-        Element groups = parse(bridge.getRuleGroups());
+        Element groups = parse("rule-groups", bridge.getRuleGroups());
         List<String> names = new ArrayList<>();
         for (Element g : children(groups, "KoRuleGroupEntry")) names.add(text(g, "RuleGroupName"));
         assertEquals(List.of("Layout", "Practice"), names);
+        Schemas.validate("message-rule-map", bridge.getMessageRuleMap());
         String map = new String(bridge.getMessageRuleMap(), StandardCharsets.UTF_8);
         assertTrue(map.contains("<UMID>VSM-2001</UMID><UniqueRuleId>VSR-201</UniqueRuleId>"), map);
 
-        Element trees = parse(bridge.getTrees(false, 0, ""));
+        Element trees = parse("trees", bridge.getTrees(false, 0, ""));
         assertEquals("6", text(child(trees, "FT"), "To"));
         assertEquals("6", text(child(trees, "RT"), "To"));
         assertEquals("7", text(child(trees, "MT"), "To"));  // the goto's label too
-        Element onlyFlawed = parse(bridge.getTrees(true, 1, src.toString()));
+        Element onlyFlawed = parse("trees", bridge.getTrees(true, 1, src.toString()));
         assertEquals(1, children(child(onlyFlawed, "FT"), "SI").size());
 
         assertEquals(0L, bridge.removeFile(clean.toString()));
@@ -112,8 +116,9 @@ class SampleEngineRoadTest {
         bridge.setNativeLogFile("");
     }
 
-    private static Element parse(byte[] xml) throws Exception {
-        assertTrue(xml.length > 0, "no XML");
+    /** The document's root, once it is valid against its schema. */
+    private static Element parse(String schema, byte[] xml) throws Exception {
+        Schemas.validate(schema, xml);
         return DocumentBuilderFactory.newInstance().newDocumentBuilder()
                 .parse(new ByteArrayInputStream(xml)).getDocumentElement();
     }

@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "tests/SampleRecords.h"
 #include "tests/engine-double/EngineDouble.h"
@@ -26,6 +27,66 @@ EngineDoubleControl* control(JNIEnv* env, jstring enginePath) {
 
 std::unique_ptr<SampleRecords> g_records;
 
+// Records for the schema test: every family broken in the ways an engine may
+// break it (null texts, lists and elements, unknown codes), or nested deeply.
+struct SchemaRecords {
+    DiagnosticRecords diagnostics;
+    RuleRecords rules;
+    ProjectRecords project;
+
+    void InstallBroken(EngineDoubleControl& c) {
+        const char* markup = "<&>'\"";
+        KoMessage_C* hollow = diagnostics.Message(nullptr, nullptr, -2, nullptr, markup, nullptr, {nullptr, "r"});
+        DiagnosticStruct* leaf = diagnostics.Diagnostic(hollow, {nullptr, markup});
+        DiagnosticStruct* noMessage = diagnostics.Diagnostic(
+            nullptr, {"a"}, {nullptr, diagnostics.Location(nullptr, -1, 0)}, {nullptr, leaf, nullptr});
+        DiagnosticStruct* noLists = diagnostics.Diagnostic(diagnostics.Message("M", "", 0, "", "", ""));
+        noLists->subDiagnostics = nullptr;
+        noLists->parameters = nullptr;
+        noLists->locations = nullptr;
+        hollow->references = nullptr;
+        c.diagnostics = diagnostics.List({nullptr, noMessage, noLists});
+
+        RuleStruct* bare = rules.rule({nullptr, nullptr, nullptr, markup, nullptr}, 2, {nullptr, "c"}, {nullptr});
+        RuleStruct* noChildren = rules.rule("R2");
+        noChildren->childRules = nullptr;
+        noChildren->categories = nullptr;
+        RuleGroupStruct* noRules = rules.group(nullptr, {});
+        noRules->rules = nullptr;
+        c.ruleGroups = rules.groups({nullptr, rules.group("G", {nullptr, bare, noChildren}), noRules});
+        c.messageRuleMap = rules.map({nullptr, rules.mapping(nullptr, {nullptr, "R"}), rules.mapping("M", {})});
+
+        KoTreeStruct* odd = project.item(9, markup, markup, -1, -2, {nullptr});
+        odd->name = nullptr;
+        KoTreeStruct* noSubItems = project.item(8, "n", "d", 0, 0);
+        noSubItems->subItems = nullptr;
+        noSubItems->data = nullptr;
+        c.trees = project.trees(nullptr, odd, project.item(0, "m", "", 1, 1, {noSubItems, nullptr}));
+        c.koFile = project.file(7, nullptr, nullptr);
+        c.languages = project.languages({5, 1, -1, 0});
+    }
+
+    void InstallDeep(EngineDoubleControl& c, int depth) {
+        DiagnosticStruct* diagnostic = nullptr;
+        RuleStruct* rule = nullptr;
+        for (int i = depth; i-- > 0;) {
+            const std::string id = "D" + std::to_string(i);
+            KoMessage_C* message = diagnostics.Message(id.c_str(), "h", 1, "1", "a < b", "P", {"r"});
+            std::vector<DiagnosticStruct*> below;
+            if (diagnostic != nullptr) below.push_back(diagnostic);
+            diagnostic = diagnostics.Diagnostic(message, {"p"}, {diagnostics.Location("f", i, 1)}, below);
+            std::vector<RuleStruct*> children;
+            if (rule != nullptr) children.push_back(rule);
+            rule = rules.rule("R" + std::to_string(i), 1, {"c"}, children);
+        }
+        c.diagnostics = diagnostics.List({diagnostic});
+        c.ruleGroups = rules.groups({rules.group("G", {rule})});
+        c.trees = project.trees(project.chain(static_cast<size_t>(depth)), project.chain(1), project.chain(2));
+    }
+};
+
+std::unique_ptr<SchemaRecords> g_schemaRecords;
+
 }  // namespace
 
 // The sample records in place of "nothing", and the call log emptied.
@@ -36,6 +97,20 @@ extern "C" JNIEXPORT jboolean JNICALL Java_EngineScript_useSampleRecords(JNIEnv*
     g_records->Install(*c);
     c->calls.clear();
     c->releases.clear();
+    return JNI_TRUE;
+}
+
+// Broken records of every family, or deep ones (depth > 0): see SchemaRecords.
+extern "C" JNIEXPORT jboolean JNICALL Java_EngineScript_useSchemaRecords(JNIEnv* env, jclass, jstring enginePath,
+                                                                         jint depth) {
+    EngineDoubleControl* c = control(env, enginePath);
+    if (c == nullptr) return JNI_FALSE;
+    SampleRecords::Remove(*c);
+    g_schemaRecords.reset(new SchemaRecords());
+    if (depth > 0)
+        g_schemaRecords->InstallDeep(*c, depth);
+    else
+        g_schemaRecords->InstallBroken(*c);
     return JNI_TRUE;
 }
 
