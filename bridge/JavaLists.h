@@ -36,6 +36,9 @@ class SplitList {
 public:
     // A null array (count 0).
     SplitList() = default;
+    // A count beyond what `text` can hold (its length plus one items) is
+    // refused like a negative one: one level-1 line, then ArgumentRefused, so
+    // that the native method returns its fallback without calling the engine.
     SplitList(const char* text, int count, const char* method, const char* name);
     ~SplitList();
     SplitList(const SplitList&) = delete;
