@@ -21,7 +21,9 @@ build-linux: bootstrap
 	cmake --build $(LINUX) -j $(JOBS)
 
 # The Linux tests again under AddressSanitizer and UndefinedBehaviorSanitizer:
-# any finding ends its test program with a failure.
+# any finding ends its test program with a failure. This build takes the
+# portable scanning and escaping paths (VORLAN_PORTABLE_SCAN), which the SSE2
+# builds never run.
 test-asan: bootstrap
 	cmake --preset asan
 	cmake --build build/asan -j $(JOBS)

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <utility>
 
+#include "bridge/JniSupport.h"
 #include "log/Logger.h"
 
 namespace Utils {
@@ -68,8 +69,25 @@ bool CountAccepted(const char* method, const char* name, int count) {
     return false;
 }
 
+namespace {
+
+// A count from Java is trusted no further than the list can hold: n bytes
+// hold at most n + 1 items, and a larger count would make the split allocate
+// that many slots.
+const char* CheckedList(const char* text, int count, const char* method, const char* name) {
+    if (text == nullptr) text = "";
+    if (count > 1 && static_cast<size_t>(count) - 1 > std::strlen(text)) {
+        Utils::Logger::Log(1, "\n%s: argument %s cannot hold %d items\n", method, name, count);
+        throw ArgumentRefused();
+    }
+    return text;
+}
+
+}  // namespace
+
 SplitList::SplitList(const char* text, int count, const char* method, const char* name)
-    : m_items(Utils::splitString(text != nullptr ? text : "", count, ListSeparators(), method, name)), m_count(count) {}
+    : m_items(Utils::splitString(CheckedList(text, count, method, name), count, ListSeparators(), method, name)),
+      m_count(count) {}
 
 SplitList::~SplitList() { Utils::freeSplitString(m_items, m_count); }
 

@@ -13,7 +13,8 @@ namespace Utils {
 // `count` are dropped and missing ones become empty strings, so every slot the
 // engine reads is set; such a mismatch is logged once at level 1, naming
 // `method` and `list`. A count of 0 or less gives a null array. Free the result
-// with freeSplitString.
+// with freeSplitString. Counts from Java go through SplitList, which bounds
+// them first.
 char** splitString(const std::string& text, int count, const std::vector<char>& separators,
                    const char* method = "splitString", const char* list = "text");
 
@@ -36,6 +37,9 @@ class SplitList {
 public:
     // A null array (count 0).
     SplitList() = default;
+    // A count beyond what `text` can hold (its length plus one items) is
+    // refused like a negative one: one level-1 line, then ArgumentRefused, so
+    // that the native method returns its fallback without calling the engine.
     SplitList(const char* text, int count, const char* method, const char* name);
     ~SplitList();
     SplitList(const SplitList&) = delete;

@@ -94,6 +94,11 @@ std::string ToModifiedUtf8(const char* text, size_t length);
 
 void LogUnexpected(const char* method, const char* what);
 
+// Thrown by a check deep inside a native method (the split of a Java list)
+// that has refused an argument and logged its level-1 line: the guard returns
+// the method's fallback and adds no line of its own.
+struct ArgumentRefused {};
+
 // Runs `body`; an exception that escapes it becomes one level-1 line. False
 // when that happened.
 template <typename Body>
@@ -101,6 +106,7 @@ bool RunGuarded(const char* method, Body&& body) noexcept {
     try {
         body();
         return true;
+    } catch (const ArgumentRefused&) {
     } catch (const std::exception& e) {
         LogUnexpected(method, e.what());
     } catch (...) {

@@ -3,6 +3,7 @@
 // list, file settings, file extensions and trees.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -130,20 +131,24 @@ JNIEXPORT jlong JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_addFile(
                                                                                 jstring defines, jint definesSize,
                                                                                 jstring includes, jint includesSize) {
     return Bridge::Guard<jlong>("addFile", -1, [&]() -> jlong {
-        ScopedUtfChars path(env, file);
-        ScopedUtfChars defineList(env, defines);
-        ScopedUtfChars includeList(env, includes);
-        if (!Bridge::ArgumentsPresent("addFile", {{"file", path}, {"defines", defineList}, {"includes", includeList}}))
+        // Converted file, defines, includes and released in that same order
+        // (after the split arrays are freed), so declared the other way round.
+        std::optional<ScopedUtfChars> includeList, defineList, path;
+        path.emplace(env, file);
+        defineList.emplace(env, defines);
+        includeList.emplace(env, includes);
+        if (!Bridge::ArgumentsPresent("addFile",
+                                      {{"file", *path}, {"defines", *defineList}, {"includes", *includeList}}))
             return -1;
         const bool definesOk = Bridge::CountAccepted("addFile", "definesSize", definesSize);
         const bool includesOk = Bridge::CountAccepted("addFile", "includesSize", includesSize);
         if (!definesOk || !includesOk) return -1;
         // A size of 0 hands the engine a null array.
-        SplitList defineItems(defineList.c_str(), definesSize, "addFile", "defines");
-        SplitList includeItems(includeList.c_str(), includesSize, "addFile", "includes");
+        SplitList defineItems(defineList->c_str(), definesSize, "addFile", "defines");
+        SplitList includeItems(includeList->c_str(), includesSize, "addFile", "includes");
         // Only the low 32 bits carry the language.
         const KoSourceLanguage_C language = static_cast<KoSourceLanguage_C>(static_cast<uint32_t>(targetLanguage));
-        return VorlanApi::GetInstance()->AddFile(language, path.c_str(), static_cast<unsigned int>(definesSize),
+        return VorlanApi::GetInstance()->AddFile(language, path->c_str(), static_cast<unsigned int>(definesSize),
                                                  defineItems.items(), static_cast<unsigned int>(includesSize),
                                                  includeItems.items());
     });

@@ -13,16 +13,21 @@
 
 namespace Forwarding {
 
-// "%s" lines get `text`, "%d" lines get `number`.
+// "%s" lines get text(), "%d" lines get `number`. Text formatted here (an
+// address) is held in the value itself and found on each access, so every
+// copy of a value shows its own text.
 struct LogValue {
-    const char* text = nullptr;
+    const char* external = nullptr;  // text that lives elsewhere
+    char formatted[24] = {};
+    bool isNumber = false;
     int number = 0;
-    char buffer[24] = {};
+
+    const char* text() const { return external != nullptr ? external : formatted; }
 };
 
 inline LogValue ToLogValue(const char* text) {
     LogValue value;
-    value.text = text != nullptr ? text : "(null)";
+    value.external = text != nullptr ? text : "(null)";
     return value;
 }
 
@@ -37,15 +42,14 @@ LogValue ToLogValue(T argument) {
         return ToLogValue(argument != nullptr ? static_cast<const void*>(*argument) : nullptr);
     } else if constexpr (std::is_pointer_v<T>) {
         if (argument == nullptr) {
-            value.text = "null";
+            value.external = "null";
         } else {
-            std::snprintf(value.buffer, sizeof value.buffer, "0x%llx",
+            std::snprintf(value.formatted, sizeof value.formatted, "0x%llx",
                           static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(argument)));
-            value.text = value.buffer;
         }
     } else {
+        value.isNumber = true;
         value.number = static_cast<int>(argument);
-        value.text = nullptr;
     }
     return value;
 }
@@ -82,10 +86,10 @@ void LogArguments(const Row<R>& row, const A&... arguments) {
     for (const ArgLine& line : row.args) {
         if (line.format == nullptr) break;
         const LogValue& value = values[line.index + 1];
-        if (value.text != nullptr)
-            Utils::Logger::Log(2, line.format, value.text);
-        else
+        if (value.isNumber)
             Utils::Logger::Log(2, line.format, value.number);
+        else
+            Utils::Logger::Log(2, line.format, value.text());
     }
 }
 

@@ -20,16 +20,17 @@
 namespace Platform {
 
 // Opens a shared library with the complete path given (dlopen with RTLD_LAZY
-// after clearing errno, or LoadLibraryA). Null on failure.
+// after clearing errno, or LoadLibraryA). Null on failure, and for an empty
+// path on both builds.
 void* OpenLibrary(const char* path);
 
 // Looks an export up by name; null when it is missing.
 void* FindSymbol(void* library, const char* name);
 
-// The text InitVorlanApi returns after OpenLibrary failed: "Failed to load
-// libVorlan.so: " and the loader's message, or "Failed to load Vorlan.dll: "
-// and the decimal error code.
-std::string LoadFailureText();
+// The text InitVorlanApi returns after OpenLibrary(path) failed: "Failed to
+// load libVorlan.so: " and the loader's message, or "Failed to load
+// Vorlan.dll: " and the decimal error code.
+std::string LoadFailureText(const char* path);
 
 // errno on Linux, GetLastError() on Windows.
 int LastErrorCode();

@@ -37,7 +37,7 @@ std::string VorlanApi::InitVorlanApi(const char* libraryPath) {
 
     Logger::Log(2, "\tTrying to load from: %s \n", libraryPath);
     void* library = Platform::OpenLibrary(libraryPath);
-    if (library == nullptr) return Platform::LoadFailureText();
+    if (library == nullptr) return Platform::LoadFailureText(libraryPath);
     m_hLibrary = library;
 
     // Resolve every name in table order; a missing one stays null and the

@@ -1,7 +1,8 @@
 // The list splitter on any text, any separators and any count: the array has
 // exactly `count` slots (none for a count of 0 or less), every slot holds a
 // NUL-terminated heap string with the token the plain split gives (or empty
-// text past the last token), and freeing it leaves nothing behind.
+// text past the last token), and freeing it leaves nothing behind. The entry
+// points' split refuses exactly the counts beyond the text's length plus one.
 //
 // Input: one byte choosing the separators (and how large a count may be),
 // four bytes of count, then the text.
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "bridge/JavaLists.h"
+#include "bridge/JniSupport.h"
 
 namespace {
 
@@ -96,10 +98,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Utils::freeSplitString(items, count);
 
     // The entry points' form: a C string (cut at its first 0x00) and a count
-    // that must not be negative.
+    // that must not be negative nor beyond what the string can hold.
     if (Bridge::CountAccepted("fuzz", "count", count)) {
-        Bridge::SplitList list(text.c_str(), count, "fuzz", "list");
-        Check(list.items(), count, Tokens(text.c_str(), Bridge::ListSeparators()));
+        const bool fits = static_cast<size_t>(count) <= std::strlen(text.c_str()) + 1;
+        try {
+            Bridge::SplitList list(text.c_str(), count, "fuzz", "list");
+            if (!fits) {
+                std::fprintf(stderr, "count %d accepted for %zu bytes\n", count, std::strlen(text.c_str()));
+                std::abort();
+            }
+            Check(list.items(), count, Tokens(text.c_str(), Bridge::ListSeparators()));
+        } catch (const Bridge::ArgumentRefused&) {
+            if (fits) {
+                std::fprintf(stderr, "count %d refused for %zu bytes\n", count, std::strlen(text.c_str()));
+                std::abort();
+            }
+        }
     }
     return 0;
 }

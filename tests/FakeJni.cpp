@@ -109,13 +109,14 @@ const char* JNICALL FakeJni::GetStringUTFChars(JNIEnv* env, jstring s, jboolean*
     return copy;
 }
 
-void JNICALL FakeJni::ReleaseStringUTFChars(JNIEnv* env, jstring, const char* chars) {
+void JNICALL FakeJni::ReleaseStringUTFChars(JNIEnv* env, jstring s, const char* chars) {
     FakeJni& self = of(env);
     if (chars == nullptr) {
         std::fprintf(stderr, "FakeJni: ReleaseStringUTFChars with null characters\n");
         std::abort();
     }
     --self.m_outstanding;
+    self.m_released.push_back(s != nullptr ? reinterpret_cast<JavaString*>(s)->utf : "<null jstring>");
     std::free(const_cast<char*>(chars));
 }
 

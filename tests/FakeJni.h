@@ -32,6 +32,8 @@ public:
     std::string bytes(jbyteArray a) const;
 
     int outstandingUtfChars() const { return m_outstanding; }
+    // The text of each string whose characters were released, in release order.
+    const std::vector<std::string>& releasedStrings() const { return m_released; }
     int utfCharsTaken() const { return m_taken; }
     bool exceptionPending() const { return m_exception; }
     // Strings that NewStringUTF received and were not valid modified UTF-8.
@@ -76,6 +78,7 @@ private:
     int m_taken = 0;
     bool m_exception = false;
     std::vector<std::string> m_invalid;
+    std::vector<std::string> m_released;
 };
 
 // Independent check of modified UTF-8, as the JVM reads it.

@@ -220,6 +220,33 @@ TEST_F(ProjectTest, AddFileSplitsBothListsAndUsesTheLowWordOfTheLanguage) {
     EXPECT_EQ(c->calls, (Tokens{"addFile(1, /s/a.c, 2, [A|B=1], 0, <null>)", "addFile(0, f, 2, [A|], 1, [i])"}));
 }
 
+TEST_F(ProjectTest, AddFileReleasesItsStringsInTheOrderItConvertedThem) {
+    const size_t before = jni.releasedStrings().size();  // the engine's path
+    EXPECT_EQ(JNI(addFile)(jni.env(), jni.self(), 0, jni.str("/s/a.c"), jni.str("A"), 1, jni.str("/inc"), 1), 0);
+    // Refused before the engine call: the same order.
+    EXPECT_EQ(JNI(addFile)(jni.env(), jni.self(), 0, jni.str("/s/b.c"), jni.str("B"), 1, jni.str("/x"), 5), -1);
+    EXPECT_EQ(Tokens(jni.releasedStrings().begin() + before, jni.releasedStrings().end()),
+              (Tokens{"/s/a.c", "A", "/inc", "/s/b.c", "B", "/x"}));
+}
+
+TEST_F(ProjectTest, CountsBeyondWhatTheirListCanHoldAreRefusedLikeNegativeOnes) {
+    const int largest = 2147483647;
+    OutputCapture out(1);
+    EXPECT_EQ(Trees(true, largest, "a"), "");
+    EXPECT_EQ(JNI(addFile)(jni.env(), jni.self(), 0, jni.str("f"), jni.str("A"), largest, jni.str("i"), 1), -1);
+    EXPECT_EQ(JNI(addFile)(jni.env(), jni.self(), 0, jni.str("f"), jni.str("A"), 1, jni.str("i"), largest), -1);
+    // n bytes hold at most n + 1 items: up to there a count is only a mismatch.
+    EXPECT_EQ(Trees(false, 3, "a"), "");
+    EXPECT_EQ(Trees(false, 2, "a"), "");
+    EXPECT_EQ(out.take(),
+              "\ngetTrees: argument list cannot hold 2147483647 items\n"
+              "\naddFile: argument defines cannot hold 2147483647 items\n"
+              "\naddFile: argument includes cannot hold 2147483647 items\n"
+              "\ngetTrees: argument list cannot hold 3 items\n"
+              "\ngetTrees: list holds 1 items, 2 expected\ncall result: 0\n");
+    EXPECT_EQ(c->calls, (Tokens{"getTrees(false, 2, [a|])"}));
+}
+
 TEST_F(ProjectTest, ProjectManagerAndProjectTestTraces) {
     c->statusOf["initProjectMngr"] = 5;
     c->isTivraProject = 2;

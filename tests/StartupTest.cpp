@@ -187,6 +187,24 @@ TEST_F(InitJniBridge, FailedLoadIsLoggedAndReturnedThenRetrySucceedsThenNoReload
     EXPECT_EQ(jni.utfCharsTaken(), 3);
 }
 
+TEST_F(InitJniBridge, EmptyPathFailsAsAMissingFileDoesAndARetryLoads) {
+    // The text a missing file gets, without the path it names.
+    const std::string missing = TestDirectory() + "/absent.so";
+    std::string expected = jni.text(JNI(initJniBridge)(jni.env(), jni.self(), jni.str(missing)));
+    const size_t at = expected.find(missing);
+    if (at != std::string::npos) expected.erase(at, missing.size());
+    ASSERT_EQ(expected.rfind(kFailurePrefix, 0), 0u) << expected;
+
+    OutputCapture out(1);
+    EXPECT_EQ(jni.text(JNI(initJniBridge)(jni.env(), jni.self(), jni.str(""))), expected);
+    EXPECT_EQ(out.take(), expected + "\n");
+
+    OutputCapture retry(2);
+    EXPECT_EQ(jni.text(JNI(initJniBridge)(jni.env(), jni.self(), jni.str(FullEngine()))), "OK");
+    EXPECT_EQ(MaskAddresses(retry.take()), "\nEnter initJniBridge \ninitJniBridge: call InitVorlanApi() \n" +
+                                               LoadTrace(FullEngine(), {}, 2) + "\nExit initJniBridge \n");
+}
+
 TEST_F(InitJniBridge, FailedConversionReturnsAtOnceWithTheExceptionPending) {
     expectException = true;
     jni.failGetStringUTFChars = true;

@@ -5,11 +5,8 @@
 #include <cstring>
 #include <sstream>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "xml/MessageFree.h"
+#include "xml/Simd.h"
 #include "xml/XmlPrimitives.h"
 
 namespace Utils {
@@ -42,7 +39,7 @@ const ReaderTags& Tags() {
     return tags;
 }
 
-#if defined(__SSE2__)
+#if VORLAN_SSE2
 inline __m128i Load(const char* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); }
 #endif
 
@@ -59,7 +56,7 @@ size_t findTag(std::string_view text, std::string_view needle, size_t from = 0) 
     const char* const begin = text.data();
     const size_t last = text.size() - length;  // last possible start
     size_t at = from;
-#if defined(__SSE2__)
+#if VORLAN_SSE2
     if (length >= 2) {
         const size_t one = length >= 4 ? 1 : 0, two = length >= 4 ? length - 2 : length - 1;
         const __m128i first = _mm_set1_epi8(needle[one]);
@@ -217,7 +214,7 @@ void createMessage(KoMessage_C* message, std::string_view content) {
         }
     };
     size_t at = 0;
-#if defined(__SSE2__)
+#if VORLAN_SSE2
     const __m128i lt = _mm_set1_epi8('<');
     for (; missing != 0 && size - at >= 16; at += 16) {
         unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(Load(begin + at), lt)));

@@ -23,7 +23,7 @@ constexpr ExtraTable kExtra;
 
 inline uint8_t ExtraOf(char c) { return kExtra.bytes[static_cast<uint8_t>(c)]; }
 
-#if defined(__SSE2__)
+#if VORLAN_SSE2
 // 0xFF in every lane holding a markup character. '<' and '>' differ only in
 // bit 1, '&' and '\'' only in bit 0, so three comparisons find all five.
 inline __m128i MarkupLanes(__m128i v) {
@@ -93,7 +93,7 @@ ElementTags::ElementTags(const std::string& name) : open{}, close{} {
 
 size_t FindMarkup(const char* text, size_t length) {
     size_t i = 0;
-#if defined(__SSE2__)
+#if VORLAN_SSE2
     if (length >= 16) {
         for (; i + 16 <= length; i += 16) {
             const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(MarkupLanes(Load(text + i))));
@@ -119,7 +119,7 @@ size_t FindMarkup(const char* text, size_t length) {
 }
 
 size_t EscapedLength(const char* text, size_t length) {
-#if defined(__SSE2__)
+#if VORLAN_SSE2
     // Most texts have no markup at all: a block is weighed only when it has.
     if (length >= 16) {
         __m128i sums = _mm_setzero_si128();
@@ -178,7 +178,7 @@ char* WriteDecimal(char* at, int32_t value) {
 }
 
 void Output::Escaped(const char* text, size_t length) {
-#if defined(__SSE2__)
+#if VORLAN_SSE2
     // Sixteen bytes at a time: the block is stored whole, and behind each
     // markup character its entity and then the rest of the block are stored
     // again, from a copy padded so that every load stays inside it.

@@ -22,9 +22,7 @@
 #include <string>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "xml/Simd.h"
 
 // The element writers are small and run millions of times per document;
 // left to itself the compiler keeps some of them out of line.

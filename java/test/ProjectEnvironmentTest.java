@@ -29,7 +29,7 @@ class ProjectEnvironmentTest {
         assertTrue(bridge.isTivraProject(dir.toString(), "p"));
         assertEquals(0L, bridge.initProjectMngr("key", dir.toString(), "p"));
         assertEquals(0L, bridge.addFile(1L, "/src/\u00e9\u4e2d\ud83d\ude00.c", "A" + SEP + "B=1", 2, "", 0));
-        assertEquals(0L, bridge.addFile(0L, "/src/a.c", "A", 3, "/inc" + SEP + "/x" + SEP + "/y", 1));
+        assertEquals(0L, bridge.addFile(0L, "/src/a.c", "A", 2, "/inc" + SEP + "/x" + SEP + "/y", 1));
         // The scripted engine hands out no records unless told to.
         assertArrayEquals(new byte[0], bridge.getTrees(true, 2, "a" + SEP + "b"));
         assertArrayEquals(new byte[0], bridge.getTrees(false, 0, null));
@@ -39,7 +39,7 @@ class ProjectEnvironmentTest {
     }
 
     @Test
-    void nullArgumentsAndNegativeCountsGiveFallbacks() {
+    void nullArgumentsAndImpossibleCountsGiveFallbacks() {
         assertEquals(-1L, bridge.addFile(0L, null, "", 0, "", 0));
         assertEquals(-1L, bridge.addFile(0L, "/a.c", "", -1, "", 0));
         assertEquals(-1L, bridge.createProject(null, null, null, null, null));
@@ -47,6 +47,10 @@ class ProjectEnvironmentTest {
         assertEquals("", bridge.getKoFile(null));
         assertArrayEquals(new byte[0], bridge.getTrees(true, 2, null));
         assertArrayEquals(new byte[0], bridge.getTrees(true, -1, "a"));
+        // Counts beyond what their list can hold: refused, never allocated.
+        assertEquals(-1L, bridge.addFile(0L, "/a.c", "A", Integer.MAX_VALUE, "", 0));
+        assertEquals(-1L, bridge.addFile(0L, "/a.c", "", 0, "I", Integer.MAX_VALUE));
+        assertArrayEquals(new byte[0], bridge.getTrees(true, Integer.MAX_VALUE, "a"));
         bridge.setWorkspace(null);
     }
 

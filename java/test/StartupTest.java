@@ -46,6 +46,13 @@ class StartupTest {
     }
 
     @Test
+    @Order(3)
+    void emptyPathFailsAsAMissingFileDoes() {
+        assertEquals("Failed to load libVorlan.so: : cannot open shared object file: No such file or directory",
+                bridge.initJniBridge(""));
+    }
+
+    @Test
     @Order(4)
     void loadsTheEngineThenIgnoresLaterPaths() throws Exception {
         Path log = dir.resolve("bridge.log");
