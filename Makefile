@@ -36,14 +36,17 @@ test-tsan: bootstrap
 	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
 	  ctest --test-dir build/tsan -R Concurrency -j $(JOBS) --output-on-failure
 
-# libFuzzer targets: `make fuzz` runs each for FUZZ_SECONDS, `make test` briefly.
+# libFuzzer targets: `make fuzz` runs each for FUZZ_SECONDS, `make test` briefly;
+# both end with the executions per target. FUZZ_MERGE=1 adds what the run
+# found to the committed corpora, minimised.
 FUZZ_SECONDS ?= 60
+FUZZ_MERGE ?=
 build-fuzz: bootstrap
 	cmake --preset fuzz
 	cmake --build build/fuzz -j $(JOBS) --target fuzz_targets
 
 fuzz: build-fuzz
-	scripts/run-fuzz build/fuzz $(FUZZ_SECONDS)
+	scripts/run-fuzz build/fuzz $(FUZZ_SECONDS) $(if $(FUZZ_MERGE),--merge)
 
 test-fuzz: build-fuzz
 	scripts/run-fuzz build/fuzz 5
