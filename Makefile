@@ -7,7 +7,7 @@ JAVA ?= java
 LINUX := build/linux
 WINDOWS := build/windows
 
-.PHONY: all bootstrap wine-up test-asan test-tsan build-fuzz fuzz test-fuzz build build-linux build-windows test test-linux test-windows demo bench clean
+.PHONY: all bootstrap wine-up test-asan test-tsan build-fuzz fuzz test-fuzz coverage build build-linux build-windows test test-linux test-windows demo bench clean
 
 all: build
 
@@ -50,6 +50,17 @@ fuzz: build-fuzz
 
 test-fuzz: build-fuzz
 	scripts/run-fuzz build/fuzz 5
+
+# Line and branch coverage of log/, engine/, xml/ and bridge/ by the Linux
+# tests (C++ and JUnit), unoptimised: a table on the terminal and an HTML report
+# in build/coverage/html/. Not part of `make test`.
+COVERAGE := build/coverage
+coverage: bootstrap
+	cmake --preset coverage
+	cmake --build $(COVERAGE) -j $(JOBS)
+	find $(COVERAGE) -name '*.gcda' -delete
+	ctest --test-dir $(COVERAGE) -j $(JOBS) --output-on-failure
+	scripts/coverage $(COVERAGE)
 
 # One persistent wine server for the build (test discovery runs the programs)
 # and the tests: each program then starts in a fraction of a second. Wine's
