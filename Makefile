@@ -7,7 +7,7 @@ JAVA ?= java
 LINUX := build/linux
 WINDOWS := build/windows
 
-.PHONY: all bootstrap wine-up test-asan test-tsan build-fuzz fuzz test-fuzz build build-linux build-windows test test-linux test-windows demo bench bench-jvm javadoc dist check-reproducible clean
+.PHONY: all bootstrap wine-up test-asan test-tsan build-fuzz fuzz test-fuzz coverage build build-linux build-windows test test-linux test-windows demo bench bench-jvm javadoc dist check-reproducible clean
 
 all: build
 
@@ -38,17 +38,31 @@ test-tsan: bootstrap
 	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
 	  ctest --test-dir build/tsan -R Concurrency -j $(JOBS) --output-on-failure
 
-# libFuzzer targets: `make fuzz` runs each for FUZZ_SECONDS, `make test` briefly.
+# libFuzzer targets: `make fuzz` runs each for FUZZ_SECONDS, `make test` briefly;
+# both end with the executions per target. FUZZ_MERGE=1 adds what the run
+# found to the committed corpora, minimised.
 FUZZ_SECONDS ?= 60
+FUZZ_MERGE ?=
 build-fuzz: bootstrap
 	cmake --preset fuzz
 	cmake --build build/fuzz -j $(JOBS) --target fuzz_targets
 
 fuzz: build-fuzz
-	scripts/run-fuzz build/fuzz $(FUZZ_SECONDS)
+	scripts/run-fuzz build/fuzz $(FUZZ_SECONDS) $(if $(FUZZ_MERGE),--merge)
 
 test-fuzz: build-fuzz
 	scripts/run-fuzz build/fuzz 5
+
+# Line and branch coverage of log/, engine/, xml/ and bridge/ by the Linux
+# tests (C++ and JUnit), unoptimised: a table on the terminal and an HTML report
+# in build/coverage/html/. Not part of `make test`.
+COVERAGE := build/coverage
+coverage: bootstrap
+	cmake --preset coverage
+	cmake --build $(COVERAGE) -j $(JOBS)
+	find $(COVERAGE) -name '*.gcda' -delete
+	ctest --test-dir $(COVERAGE) -j $(JOBS) --output-on-failure
+	scripts/coverage $(COVERAGE)
 
 # One persistent wine server for the build (test discovery runs the programs)
 # and the tests: each program then starts in a fraction of a second. Wine's

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "engine/KoDiagnostics.h"
 #include "fuzz/RecordProgram.h"
@@ -91,6 +92,8 @@ private:
 };
 
 // The expected documents, written the plain way.
+VORLAN_FUZZ_REFERENCE_BEGIN
+
 void Message(std::string& out, const KoMessage_C* m) {
     if (m == nullptr) return;
     Element(out, "UMID", m->uniqueMessageId);
@@ -134,22 +137,28 @@ void Wrapped(std::string& out, const KoDiagnosticArray_C* list) {
     }
 }
 
+VORLAN_FUZZ_REFERENCE_END
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Program program(data, size);
     const KoDiagnosticArray_C* list = Builder(program).List(0);
 
-    std::string wrapped;
-    Wrapped(wrapped, list);
-    const std::string document = list != nullptr ? "<KOE>" + wrapped + "</KOE>" : "";
+    std::string document;
+    if (list != nullptr) document = "<KOE>";
+    Wrapped(document, list);
+    if (list != nullptr) document += "</KOE>";
+    // The list alone: the document without its KOE tags.
+    const std::string_view wrapped =
+        list != nullptr ? std::string_view(document).substr(5, document.size() - 11) : std::string_view();
 
     const std::string written = Utils::SerializeDiagnosticArray(list);
     ExpectSame("KOE document", written, document);
     ExpectBalanced("KOE document", program, written);
-    if (Utils::Xml::MeasureDiagnosticArray(list) != written.size()) {
-        std::fprintf(stderr, "measured %zu bytes, wrote %zu\n", Utils::Xml::MeasureDiagnosticArray(list),
-                     written.size());
+    const size_t measured = Utils::Xml::MeasureDiagnosticArray(list);
+    if (measured != written.size()) {
+        std::fprintf(stderr, "measured %zu bytes, wrote %zu\n", measured, written.size());
         std::abort();
     }
     ExpectSame("KOD list", Utils::SerializeDiagnosticArrayIndividual(list), wrapped);

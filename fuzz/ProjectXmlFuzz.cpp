@@ -98,6 +98,8 @@ private:
 };
 
 // The expected documents, written the plain way.
+VORLAN_FUZZ_REFERENCE_BEGIN
+
 template <typename Text>
 void Joined(std::string& out, uint32_t count, Text text, bool escaped) {
     for (uint32_t i = 0; i < count; ++i) {
@@ -160,6 +162,8 @@ std::string Trees(const KoTrees_C* trees) {
     }
     return out + "</Tr>";
 }
+
+VORLAN_FUZZ_REFERENCE_END
 
 }  // namespace
 

@@ -88,6 +88,8 @@ private:
 };
 
 // The expected documents, written the plain way.
+VORLAN_FUZZ_REFERENCE_BEGIN
+
 void Content(std::string& out, const RuleStruct* r) {
     if (r == nullptr) return;
     Element(out, "RuleId", r->ruleId);
@@ -123,6 +125,8 @@ void Mapping(std::string& out, const KoMessageMapping_C* m) {
     for (uint32_t i = 0; i < m->count; ++i)
         if (m->uniqueRuleIds()[i] != nullptr) Element(out, "UniqueRuleId", m->uniqueRuleIds()[i]);
 }
+
+VORLAN_FUZZ_REFERENCE_END
 
 }  // namespace
 

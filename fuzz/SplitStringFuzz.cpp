@@ -20,10 +20,11 @@
 
 namespace {
 
-// Large counts are folded into 0..64, or into 0..65536 when the first byte is
-// 0xF0 or more: many empty slots now and then, without making every run slow.
+// Large counts are folded into 0..64, or into 0..1024 when the first byte is
+// 0xF0 or more: many empty slots now and then, without making every run slow
+// (each slot is a heap block, and a block costs under AddressSanitizer).
 constexpr int32_t kUsualCount = 64;
-constexpr int32_t kLargeCount = 1 << 16;
+constexpr int32_t kLargeCount = 1 << 10;
 
 std::vector<char> Separators(uint8_t choice) {
     switch (choice % 4) {

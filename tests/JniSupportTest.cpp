@@ -20,6 +20,7 @@ TEST(ModifiedUtf8, ValidTextPassesByteForByte) {
                                     std::string("\xc0\x80"),               // encoded NUL
                                     std::string("\xed\xa0\xbd\xed\xb8\x80"),  // a surrogate pair
                                     std::string("\xed\xa0\x80"),           // a lone surrogate: Java holds it
+                                    std::string("\xe0\xa0\x80"),           // the lowest three-byte one
                                     std::string("\xef\xbf\xbf")}) {
         EXPECT_TRUE(IsModifiedUtf8(text.data(), text.size())) << text;
         EXPECT_EQ(Convert(text), text);
@@ -42,6 +43,14 @@ TEST(ModifiedUtf8, InvalidBytesBecomeReplacementCharacters) {
     EXPECT_EQ(Convert("\xe0\x80\xaf"), kReplacement + kReplacement + kReplacement);
     EXPECT_EQ(Convert("\xf4\x90\x80\x80"), kReplacement + kReplacement + kReplacement + kReplacement);
     EXPECT_EQ(Convert("\xf0\x9f\x98"), kReplacement + kReplacement + kReplacement);
+    EXPECT_EQ(Convert("\xc0"), kReplacement);                                   // encoded NUL cut short
+    EXPECT_EQ(Convert("\xe4\x41\xad"), kReplacement + "A" + kReplacement);      // no continuation second
+    EXPECT_EQ(Convert("\xe4\xb8\x41"), kReplacement + kReplacement + "A");      // no continuation third
+    EXPECT_EQ(Convert("\xf5\x80\x80\x80"), kReplacement + kReplacement + kReplacement + kReplacement);
+    EXPECT_EQ(Convert("\xf0\x9f\x41\x80"), kReplacement + kReplacement + "A" + kReplacement);
+    // A raw 0x00 byte is no modified UTF-8 (Java writes U+0000 as C0 80).
+    EXPECT_FALSE(IsModifiedUtf8("a\0b", 3));
+    EXPECT_EQ(Convert(std::string("a\0b", 3)), "a" + kReplacement + "b");
     for (int byte = 1; byte < 256; ++byte) {
         const std::string text = "x" + std::string(1, static_cast<char>(byte)) + "\xe4\xb8\xad";
         EXPECT_TRUE(IsValidModifiedUtf8(Convert(text))) << byte;

@@ -1,6 +1,7 @@
 // Start-up: the proxy singleton, loading the engine and resolving its entry
 // points, initJniBridge, setNativeLogFile and fileExists.
 
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -109,6 +110,19 @@ TEST(InitVorlanApi, PartialLibraryLoadsAndLogsEachMissingNameInTableOrder) {
     OutputCapture out(2);
     EXPECT_EQ(VorlanApi::GetInstance()->InitVorlanApi(PartialEngine().c_str()), "");
     EXPECT_EQ(MaskAddresses(out.take()), LoadTrace(PartialEngine(), kPartialMissing, 2));
+}
+
+TEST(InitVorlanApi, LibraryWithNoEntryLoadsAndEveryNameFallsBack) {
+    // The bridge itself exports none of the engine's names.
+    const std::string none = TestLibrary("VorlanBridge");
+    std::vector<std::string> all(std::begin(kEntryNames), std::end(kEntryNames));
+    VorlanApi* api = VorlanApi::GetInstance();
+    OutputCapture out(1);
+    EXPECT_EQ(api->InitVorlanApi(none.c_str()), "");
+    EXPECT_EQ(out.take(), LoadTrace(none, all, 1));
+    OutputCapture call(1);
+    EXPECT_EQ(api->InitApi("key"), -1);
+    EXPECT_EQ(call.take(), "\tAttempt to call VorlanApi::InitApi failed because ptr2f is null \n");
 }
 
 TEST(InitVorlanApi, ThresholdOneShowsOnlyTheFailLines) {

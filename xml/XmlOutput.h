@@ -26,7 +26,7 @@
 
 // The element writers are small and run millions of times per document;
 // left to itself the compiler keeps some of them out of line.
-#if defined(__GNUC__)
+#if defined(__GNUC__) && !defined(VORLAN_COVERAGE)
 #define VORLAN_HOT_INLINE inline __attribute__((always_inline))
 #else
 #define VORLAN_HOT_INLINE inline
