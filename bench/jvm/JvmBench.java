@@ -427,15 +427,17 @@ public final class JvmBench {
         final Supplier<byte[]> fetch = road.equals("jna") ? document.jna : road.equals("ffm") ? document.ffmPlain
                 : road.equals("ffm-tuned") ? document.ffmTuned : document.bridge;
         if (fetch == null) usage("no FFM roads in this JVM");
+        final long cpu0 = ManagementFactory.getThreadMXBean().getCurrentThreadCpuTime();
         final long end = System.nanoTime() + (long) (seconds * 1e9);
         long calls = 0, acc = 0;
         while (System.nanoTime() < end) {
             acc += Timing.keep(fetch.get());
             ++calls;
         }
+        final long cpu = ManagementFactory.getThreadMXBean().getCurrentThreadCpuTime() - cpu0;
         Timing.blackhole += acc;
-        System.out.printf(Locale.ROOT, "%s, %,d %s over %s: %,d calls, %.3f ms each%n", document.name, size,
-                document.unit, road, calls, seconds * 1e3 / calls);
+        System.out.printf(Locale.ROOT, "%s, %,d %s over %s: %,d calls, %.3f ms each (thread CPU time %.3f ms)%n",
+                document.name, size, document.unit, road, calls, seconds * 1e3 / calls, cpu / 1e6 / calls);
     }
 
     /** Serves the document at `size` and returns the bridge's bytes, after checking the other roads'. */

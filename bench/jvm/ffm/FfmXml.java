@@ -8,14 +8,23 @@ import java.util.Arrays;
  * PlainXml and TunedXml.
  */
 abstract class FfmXml {
-    /** The start and end tag of one element, encoded once. */
+    /** The start and end tag of one element, encoded once; as words too, for tags of up to 8 bytes. */
     static final class Tag {
         final byte[] open;
         final byte[] close;
+        final long openWord;
+        final long closeWord;
 
         Tag(String name) {
             open = bytes("<" + name + ">");
             close = bytes("</" + name + ">");
+            openWord = word(open);
+            closeWord = word(close);
+        }
+
+        /** The first 8 bytes in memory order, as TunedXml stores words. */
+        private static long word(byte[] bytes) {
+            return java.nio.ByteBuffer.wrap(java.util.Arrays.copyOf(bytes, 8)).order(java.nio.ByteOrder.nativeOrder()).getLong();
         }
     }
 

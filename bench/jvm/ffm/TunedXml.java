@@ -90,6 +90,29 @@ final class TunedXml extends FfmXml {
         }
     }
 
+    // Tags of up to 8 bytes as one word each.
+    @Override
+    void open(Tag tag) {
+        if (tag.open.length > 8) {
+            append(tag.open);
+            return;
+        }
+        ensure(8);
+        WORDS.set(buffer, size, tag.openWord);
+        size += tag.open.length;
+    }
+
+    @Override
+    void close(Tag tag) {
+        if (tag.close.length > 8) {
+            append(tag.close);
+            return;
+        }
+        ensure(8);
+        WORDS.set(buffer, size, tag.closeWord);
+        size += tag.close.length;
+    }
+
     /** The rest of a text from its first markup byte, byte by byte with entities. */
     private void escapeFrom(long address) {
         for (byte b; (b = FfmEngine.ALL.get(JAVA_BYTE, address)) != 0; ++address) escaped(b);
