@@ -134,9 +134,12 @@ abstract class FfmXml {
         size += bytes.length;
     }
 
+    /** Room for `more` bytes; the check alone, small enough to be inlined everywhere. */
     final void ensure(long more) {
-        final long needed = size + more;
-        if (needed <= buffer.length) return;
+        if (size + more > buffer.length) grow(size + more);
+    }
+
+    private void grow(long needed) {
         if (needed > Integer.MAX_VALUE - 8) throw new OutOfMemoryError("document larger than a Java array");
         buffer = Arrays.copyOf(buffer, (int) Math.max(needed, Math.min(2L * buffer.length, Integer.MAX_VALUE - 8)));
     }
