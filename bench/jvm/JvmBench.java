@@ -16,6 +16,7 @@ import java.util.ArrayList;
 import java.util.Arrays;
 import java.util.List;
 import java.util.Locale;
+import java.util.function.Function;
 import java.util.function.Supplier;
 
 /**
@@ -408,7 +409,7 @@ public final class JvmBench {
     }
 
     /** The least CPU-time ratio of one road over the bridge, with its document and size. */
-    private static String least(List<Row> rows, java.util.function.Function<Row, Timing.Candidate> road) {
+    private static String least(List<Row> rows, Function<Row, Timing.Candidate> road) {
         Row least = rows.get(0);
         for (Row r : rows)
             if (road.apply(r).cpuMedian() / r.bridge.cpuMedian() < road.apply(least).cpuMedian() / least.bridge.cpuMedian())

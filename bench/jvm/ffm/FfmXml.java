@@ -1,3 +1,5 @@
+import java.nio.ByteBuffer;
+import java.nio.ByteOrder;
 import java.nio.charset.StandardCharsets;
 import java.util.Arrays;
 
@@ -24,7 +26,7 @@ abstract class FfmXml {
 
         /** The first 8 bytes in memory order, as TunedXml stores words. */
         private static long word(byte[] bytes) {
-            return java.nio.ByteBuffer.wrap(java.util.Arrays.copyOf(bytes, 8)).order(java.nio.ByteOrder.nativeOrder()).getLong();
+            return ByteBuffer.wrap(Arrays.copyOf(bytes, 8)).order(ByteOrder.nativeOrder()).getLong();
         }
     }
 
