@@ -102,8 +102,9 @@ bench: bootstrap
 	$(LINUX)/vorlan_bench --benchmark_min_time=$(BENCH_MIN_TIME)
 	cmake --build $(LINUX) -j $(JOBS) --target bench-jvm
 
-# The bridge in a real JVM against the JNA road and the floor, per call and per
-# document (docs/jvm-benchmark.md); the table also goes to $(LINUX)/bench-jvm.md.
+# The bridge in a real JVM against the JNA road, the FFM roads (where a JDK 25 is
+# installed) and the floor, per call and per document (docs/jvm-benchmark.md);
+# the table also goes to $(LINUX)/bench-jvm.md.
 bench-jvm: bootstrap
 	cmake --preset linux
 	cmake --build $(LINUX) -j $(JOBS) --target bench-jvm

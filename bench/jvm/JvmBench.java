@@ -16,19 +16,24 @@ import java.util.ArrayList;
 import java.util.Arrays;
 import java.util.List;
 import java.util.Locale;
+import java.util.function.Function;
 import java.util.function.Supplier;
 
 /**
  * The bridge in a real JVM: forwarded scalar calls against the same engine entries called through
- * JNA and against an empty JNI native method; the four documents against the JNA road (JnaRoad)
- * and against the floor (a new byte[] of the document's size and one System.arraycopy into it),
- * at three sizes ten times apart. The JNA road's bytes are checked against the bridge's before
- * any timing. Prints a Markdown table and writes it to the file given with --out.
+ * JNA (and through FFM, see below) and against an empty JNI native method; the four documents
+ * against the JNA road (JnaRoad), the two FFM roads and the floor (a new byte[] of the document's
+ * size and one System.arraycopy into it), at three sizes ten times apart. Every road's bytes are
+ * checked against the bridge's before any timing. Prints a Markdown table and writes it to the file
+ * given with --out.
+ *
+ * <p>The FFM roads (Ffm) take part where the JVM is 22 or later and has them on its classpath; the
+ * harness says in one line when they do not.
  *
  * <p>usage: JvmBench --bridge LIB --engine LIB --natives LIB [--out FILE] [--check]
- * [--profile DOCUMENT SIZE SECONDS bridge|jna]
+ * [--profile DOCUMENT SIZE SECONDS bridge|jna|ffm|ffm-tuned]
  *
- * <p>--check only compares the JNA road's bytes and answers with the bridge's, at the smallest
+ * <p>--check only compares the other roads' bytes and answers with the bridge's, at the smallest
  * size of each document, and exits with 1 on a difference. --profile fetches one document
  * (named by the start of its name: diagnostics, rule, message, trees) over one road for the given time, for a profiler.
  */
@@ -38,7 +43,7 @@ public final class JvmBench {
         int benchEngineServe(int document, int size);
     }
 
-    /** One of the four documents: its engine code, what its size counts, its sizes and both roads. */
+    /** One of the four documents: its engine code, what its size counts, its sizes and its roads. */
     static final class Document {
         final String name;
         final int code;
@@ -46,14 +51,19 @@ public final class JvmBench {
         final int[] sizes;
         final Supplier<byte[]> bridge;
         final Supplier<byte[]> jna;
+        /** The FFM roads, plain and tuned; null without them. */
+        final Supplier<byte[]> ffmPlain, ffmTuned;
 
-        Document(String name, int code, String unit, int[] sizes, Supplier<byte[]> bridge, Supplier<byte[]> jna) {
+        Document(String name, int code, String unit, int[] sizes, Supplier<byte[]> bridge, Supplier<byte[]> jna,
+                Supplier<byte[]> ffmPlain, Supplier<byte[]> ffmTuned) {
             this.name = name;
             this.code = code;
             this.unit = unit;
             this.sizes = sizes;
             this.bridge = bridge;
             this.jna = jna;
+            this.ffmPlain = ffmPlain;
+            this.ffmTuned = ffmTuned;
         }
     }
 
@@ -61,24 +71,33 @@ public final class JvmBench {
 
     private final VorlanBridge bridge;
     private final JnaRoad jna;
+    /** The FFM roads, or null. */
+    private final Ffm ffm;
     private final BenchEngine engine;
     private final BenchNatives natives = new BenchNatives();
     private final List<Document> documents = new ArrayList<>();
     /** One line per goal figure, filled by the tables. */
     private final List<String> goals = new ArrayList<>();
 
-    private JvmBench(VorlanBridge bridge, JnaRoad jna, BenchEngine engine) {
+    private JvmBench(VorlanBridge bridge, JnaRoad jna, Ffm ffm, BenchEngine engine) {
         this.bridge = bridge;
         this.jna = jna;
+        this.ffm = ffm;
         this.engine = engine;
+        final Ffm.Road plain = ffm != null ? ffm.plain() : null, tuned = ffm != null ? ffm.tuned() : null;
         documents.add(new Document("diagnostics", 0, "diagnostics", new int[] {100, 1_000, 10_000},
-                () -> bridge.getDiagnostics(SOURCE_FILE, null, null, 0), () -> jna.diagnostics(SOURCE_FILE)));
+                () -> bridge.getDiagnostics(SOURCE_FILE, null, null, 0), () -> jna.diagnostics(SOURCE_FILE),
+                ffm != null ? () -> plain.diagnostics(SOURCE_FILE) : null,
+                ffm != null ? () -> tuned.diagnostics(SOURCE_FILE) : null));
         documents.add(new Document("rule groups", 1, "rules", new int[] {200, 2_000, 20_000},
-                bridge::getRuleGroups, jna::ruleGroups));
+                bridge::getRuleGroups, jna::ruleGroups, ffm != null ? plain::ruleGroups : null,
+                ffm != null ? tuned::ruleGroups : null));
         documents.add(new Document("message-rule map", 2, "mappings", new int[] {1_000, 10_000, 100_000},
-                bridge::getMessageRuleMap, jna::messageRuleMap));
+                bridge::getMessageRuleMap, jna::messageRuleMap, ffm != null ? plain::messageRuleMap : null,
+                ffm != null ? tuned::messageRuleMap : null));
         documents.add(new Document("trees", 3, "files", new int[] {500, 5_000, 50_000},
-                () -> bridge.getTrees(false, 0, null), jna::trees));
+                () -> bridge.getTrees(false, 0, null), jna::trees, ffm != null ? plain::trees : null,
+                ffm != null ? tuned::trees : null));
     }
 
     public static void main(String[] args) throws IOException {
@@ -109,7 +128,8 @@ public final class JvmBench {
         bridge.setDebugLevel(0);
         final String answer = bridge.initJniBridge(enginePath);
         if (!"OK".equals(answer)) fail("the bridge cannot load the benchmark engine " + enginePath + ": " + answer);
-        final JvmBench bench = new JvmBench(bridge, new JnaRoad(enginePath), Native.load(enginePath, BenchEngine.class));
+        final JvmBench bench = new JvmBench(bridge, new JnaRoad(enginePath), Ffm.load(enginePath),
+                Native.load(enginePath, BenchEngine.class));
 
         if (profile != null) {
             bench.profile(profile[0], Integer.parseInt(profile[1]), Double.parseDouble(profile[2]), profile[3]);
@@ -118,7 +138,15 @@ public final class JvmBench {
         if (check) {
             bench.checkAnswers();
             for (Document d : bench.documents) bench.serveChecked(d, d.sizes[0]);
-            System.out.println("jvm-bench check: " + (2 + bench.documents.size()) + " passed, 0 failed");
+            if (bench.ffm == null) {
+                System.out.println("jvm-bench check: " + (2 + bench.documents.size()) + " passed, 0 failed");
+            } else {
+                final int texts = bench.ffm.checkTexts();
+                // The JNA road's answers and documents, FFM's two answers, and the documents of both FFM roads.
+                final int checks = 2 + bench.documents.size() + 2 + 2 * bench.documents.size();
+                System.out.println("jvm-bench check: " + checks + " passed, 0 failed (JNA and FFM roads),"
+                        + " and the tuned FFM road's copy of " + texts + " texts");
+            }
             return;
         }
         final String table = bench.run();
@@ -148,13 +176,15 @@ public final class JvmBench {
         final boolean results = bridge.hasResults(SOURCE_FILE);
         if (results != (JnaRoad.Direct.hasResults(SOURCE_FILE) != 0) || results != (jna.engine.hasResults(SOURCE_FILE) != 0))
             fail("hasResults differs between the bridge and JNA");
+        if (ffm != null && (language != ffm.getCurrentLanguage() || results != ffm.hasResults(SOURCE_FILE)))
+            fail("getCurrentLanguage or hasResults differs between the bridge and FFM");
     }
 
     private String perCallTable() {
         final Timing.Plan plan = new Timing.Plan(0.02, 1.5, 15);
         final BenchNatives n = natives;
         final JnaRoad.Engine e = jna.engine;
-        final List<Timing.Candidate> language = List.of(
+        final List<Timing.Candidate> language = new ArrayList<>(List.of(
                 new Timing.Candidate("empty JNI native, `int f()`", c -> {
                     long acc = 0;
                     for (int i = 0; i < c; ++i) acc += n.emptyInt();
@@ -174,8 +204,8 @@ public final class JvmBench {
                     long acc = 0;
                     for (int i = 0; i < c; ++i) acc += e.getCurrentLanguage();
                     return acc;
-                }));
-        final List<Timing.Candidate> results = List.of(
+                })));
+        final List<Timing.Candidate> results = new ArrayList<>(List.of(
                 new Timing.Candidate("empty JNI native, `boolean f(String)`", c -> {
                     long acc = 0;
                     for (int i = 0; i < c; ++i) acc += n.emptyWithString(SOURCE_FILE) ? 1 : 0;
@@ -205,7 +235,11 @@ public final class JvmBench {
                     long acc = 0;
                     for (int i = 0; i < c; ++i) acc += e.hasResults(SOURCE_FILE);
                     return acc;
-                }));
+                })));
+        if (ffm != null) {
+            language.addAll(ffm.languageCalls());
+            results.addAll(ffm.resultsCalls(SOURCE_FILE));
+        }
         progress("per call: getCurrentLanguage");
         Timing.measure(language, plan);
         progress("per call: hasResults");
@@ -237,21 +271,32 @@ public final class JvmBench {
     }
 
 
-    /** One measured document size: bytes and the three candidates. */
+    /** One measured document size: bytes and the candidates (the FFM ones null without FFM). */
     static final class Row {
         final Document document;
         final int size;
         final int bytes;
-        final Timing.Candidate bridge, jna, floor;
+        final Timing.Candidate bridge, jna, ffmPlain, ffmTuned, floor;
 
-        Row(Document document, int size, int bytes, Timing.Candidate bridge, Timing.Candidate jna, Timing.Candidate floor) {
+        Row(Document document, int size, int bytes, Timing.Candidate bridge, Timing.Candidate jna,
+                Timing.Candidate ffmPlain, Timing.Candidate ffmTuned, Timing.Candidate floor) {
             this.document = document;
             this.size = size;
             this.bytes = bytes;
             this.bridge = bridge;
             this.jna = jna;
+            this.ffmPlain = ffmPlain;
+            this.ffmTuned = ffmTuned;
             this.floor = floor;
         }
+    }
+
+    private static Timing.Candidate documentCandidate(String name, Supplier<byte[]> road) {
+        return new Timing.Candidate(name, c -> {
+            long acc = 0;
+            for (int i = 0; i < c; ++i) acc += Timing.keep(road.get());
+            return acc;
+        });
     }
 
     private String documentTables() {
@@ -261,17 +306,8 @@ public final class JvmBench {
             for (int size : d.sizes) {
                 final byte[] document = serveChecked(d, size);
                 progress(String.format(Locale.ROOT, "%s, %,d %s: %,d bytes", d.name, size, d.unit, document.length));
-                final Supplier<byte[]> viaBridge = d.bridge, viaJna = d.jna;
-                final Timing.Candidate bridgeRoad = new Timing.Candidate("bridge", c -> {
-                    long acc = 0;
-                    for (int i = 0; i < c; ++i) acc += Timing.keep(viaBridge.get());
-                    return acc;
-                });
-                final Timing.Candidate jnaRoad = new Timing.Candidate("JNA road", c -> {
-                    long acc = 0;
-                    for (int i = 0; i < c; ++i) acc += Timing.keep(viaJna.get());
-                    return acc;
-                });
+                final Timing.Candidate bridgeRoad = documentCandidate("bridge", d.bridge);
+                final Timing.Candidate jnaRoad = documentCandidate("JNA road", d.jna);
                 final Timing.Candidate floor = new Timing.Candidate("floor", c -> {
                     long acc = 0;
                     for (int i = 0; i < c; ++i) {
@@ -281,41 +317,70 @@ public final class JvmBench {
                     }
                     return acc;
                 });
-                Timing.measure(List.of(bridgeRoad, jnaRoad, floor), plan);
-                rows.add(new Row(d, size, document.length, bridgeRoad, jnaRoad, floor));
+                final List<Timing.Candidate> candidates = new ArrayList<>(List.of(bridgeRoad, jnaRoad, floor));
+                Timing.Candidate ffmPlain = null, ffmTuned = null;
+                if (ffm != null) {
+                    ffmPlain = documentCandidate("plain FFM road", d.ffmPlain);
+                    ffmTuned = documentCandidate("tuned FFM road", d.ffmTuned);
+                    candidates.add(2, ffmPlain);
+                    candidates.add(3, ffmTuned);
+                }
+                Timing.measure(candidates, plan);
+                rows.add(new Row(d, size, document.length, bridgeRoad, jnaRoad, ffmPlain, ffmTuned, floor));
             }
         }
         engine.benchEngineServe(-1, 0);  // frees the last record set
 
+        final boolean withFfm = ffm != null;
         final StringBuilder t = new StringBuilder();
         t.append("## Per document\n\n");
         t.append("Milliseconds per document, median of the rounds (min to max), wall-clock; MB/s of document"
-                + " bytes. \"JNA / bridge\": the JNA road's time over the bridge's; \"bridge / floor\": the bridge's"
-                + " time over the floor's; \"x time\": the time over the time at a tenth of the size; \u2020: the warm-up"
-                + " ended at its time limit with the times still falling.\n\n");
-        t.append("| document | size | MB | bridge ms | JNA road ms | floor ms | bridge MB/s | JNA MB/s | floor MB/s"
-                + " | JNA / bridge | bridge / floor | x time bridge | x time JNA |\n");
-        t.append("|---|---|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|\n");
+                + " bytes. \"JNA / bridge\": the JNA road's time over the bridge's"
+                + (withFfm ? ", and so for the plain and the tuned FFM road" : "")
+                + "; \"bridge / floor\": the bridge's time over the floor's; \"x time\": the time over the time at a"
+                + " tenth of the size; \u2020: the warm-up ended at its time limit with the times still falling.\n\n");
+        t.append("| document | size | MB | bridge ms | JNA road ms")
+                .append(withFfm ? " | plain FFM ms | tuned FFM ms" : "")
+                .append(" | floor ms | bridge MB/s | JNA MB/s | floor MB/s | JNA / bridge")
+                .append(withFfm ? " | plain FFM / bridge | tuned FFM / bridge" : "")
+                .append(" | bridge / floor | x time bridge | x time JNA |\n");
+        t.append("|---|---|--:|--:|--:").append(withFfm ? "|--:|--:" : "")
+                .append("|--:|--:|--:|--:|--:").append(withFfm ? "|--:|--:" : "").append("|--:|--:|--:|\n");
         Row previous = null;
         for (Row r : rows) {
             final boolean follows = previous != null && previous.document == r.document;
-            t.append(String.format(Locale.ROOT, "| %s | %,d %s | %.2f | %s | %s | %s | %.0f | %.0f | %.0f | %.1f | %.2f | %s | %s |\n",
-                    r.document.name, r.size, r.document.unit, r.bytes / 1e6, ms(r.bridge), ms(r.jna), ms(r.floor),
+            t.append(String.format(Locale.ROOT, "| %s | %,d %s | %.2f | %s | %s", r.document.name, r.size,
+                    r.document.unit, r.bytes / 1e6, ms(r.bridge), ms(r.jna)));
+            if (withFfm) t.append(" | ").append(ms(r.ffmPlain)).append(" | ").append(ms(r.ffmTuned));
+            t.append(String.format(Locale.ROOT, " | %s | %.0f | %.0f | %.0f | %.1f", ms(r.floor),
                     r.bytes / 1e6 / r.bridge.median(), r.bytes / 1e6 / r.jna.median(), r.bytes / 1e6 / r.floor.median(),
-                    r.jna.median() / r.bridge.median(), r.bridge.median() / r.floor.median(),
+                    r.jna.median() / r.bridge.median()));
+            if (withFfm)
+                t.append(String.format(Locale.ROOT, " | %.2f | %.2f", r.ffmPlain.median() / r.bridge.median(),
+                        r.ffmTuned.median() / r.bridge.median()));
+            t.append(String.format(Locale.ROOT, " | %.2f | %s | %s |\n", r.bridge.median() / r.floor.median(),
                     follows ? String.format(Locale.ROOT, "%.1f", r.bridge.median() / previous.bridge.median()) : "",
                     follows ? String.format(Locale.ROOT, "%.1f", r.jna.median() / previous.jna.median()) : ""));
             previous = r;
         }
         t.append("\nThe same rounds in thread CPU time (the benchmark thread only: time spent waiting for a core,"
                 + " and the garbage collector's own threads, do not count).\n\n");
-        t.append("| document | size | bridge ms | JNA road ms | floor ms | JNA / bridge | bridge / floor |\n");
-        t.append("|---|---|--:|--:|--:|--:|--:|\n");
+        t.append("| document | size | bridge ms | JNA road ms").append(withFfm ? " | plain FFM ms | tuned FFM ms" : "")
+                .append(" | floor ms | JNA / bridge").append(withFfm ? " | plain FFM / bridge | tuned FFM / bridge" : "")
+                .append(" | bridge / floor |\n");
+        t.append("|---|---|--:|--:").append(withFfm ? "|--:|--:" : "").append("|--:|--:")
+                .append(withFfm ? "|--:|--:" : "").append("|--:|\n");
         for (Row r : rows) {
-            t.append(String.format(Locale.ROOT, "| %s | %,d %s | %s | %s | %s | %.1f | %.2f |\n", r.document.name,
-                    r.size, r.document.unit, millis(r.bridge.cpuMedian()), millis(r.jna.cpuMedian()),
-                    millis(r.floor.cpuMedian()), r.jna.cpuMedian() / r.bridge.cpuMedian(),
-                    r.bridge.cpuMedian() / r.floor.cpuMedian()));
+            t.append(String.format(Locale.ROOT, "| %s | %,d %s | %s | %s", r.document.name, r.size, r.document.unit,
+                    millis(r.bridge.cpuMedian()), millis(r.jna.cpuMedian())));
+            if (withFfm)
+                t.append(" | ").append(millis(r.ffmPlain.cpuMedian())).append(" | ").append(millis(r.ffmTuned.cpuMedian()));
+            t.append(String.format(Locale.ROOT, " | %s | %.1f", millis(r.floor.cpuMedian()),
+                    r.jna.cpuMedian() / r.bridge.cpuMedian()));
+            if (withFfm)
+                t.append(String.format(Locale.ROOT, " | %.2f | %.2f", r.ffmPlain.cpuMedian() / r.bridge.cpuMedian(),
+                        r.ffmTuned.cpuMedian() / r.bridge.cpuMedian()));
+            t.append(String.format(Locale.ROOT, " | %.2f |\n", r.bridge.cpuMedian() / r.floor.cpuMedian()));
         }
 
         Row slowest = rows.get(0), slowestCpu = rows.get(0);
@@ -334,9 +399,23 @@ public final class JvmBench {
                 slowestCpu.jna.cpuMedian() / slowestCpu.bridge.cpuMedian(), slowestCpu.document.name, slowestCpu.size,
                 slowestCpu.document.unit));
         goals.add("bridge within 3x the floor at the middle size: " + middle);
+        if (withFfm) {
+            goals.add("the FFM roads' time over the bridge's, least for any document and size, in thread CPU time: tuned "
+                    + least(rows, r -> r.ffmTuned) + ", plain " + least(rows, r -> r.ffmPlain));
+        }
         t.append("\n## Goals\n\nMedians of wall-clock time, and of thread CPU time.\n\n");
         for (String goal : goals) t.append("- ").append(goal).append('\n');
         return t.toString();
+    }
+
+    /** The least CPU-time ratio of one road over the bridge, with its document and size. */
+    private static String least(List<Row> rows, Function<Row, Timing.Candidate> road) {
+        Row least = rows.get(0);
+        for (Row r : rows)
+            if (road.apply(r).cpuMedian() / r.bridge.cpuMedian() < road.apply(least).cpuMedian() / least.bridge.cpuMedian())
+                least = r;
+        return String.format(Locale.ROOT, "%.2fx (%s, %,d %s)", road.apply(least).cpuMedian() / least.bridge.cpuMedian(),
+                least.document.name, least.size, least.document.unit);
     }
 
     /** Fetches one document over one road, again and again, for `seconds`. */
@@ -346,31 +425,45 @@ public final class JvmBench {
             if (d.name.startsWith(name)) document = d;
         if (document == null) usage("no document " + name);
         serveChecked(document, size);
-        final Supplier<byte[]> fetch = road.equals("jna") ? document.jna : document.bridge;
+        final Supplier<byte[]> fetch = road.equals("jna") ? document.jna : road.equals("ffm") ? document.ffmPlain
+                : road.equals("ffm-tuned") ? document.ffmTuned : document.bridge;
+        if (fetch == null) usage("no FFM roads in this JVM");
+        final long cpu0 = ManagementFactory.getThreadMXBean().getCurrentThreadCpuTime();
         final long end = System.nanoTime() + (long) (seconds * 1e9);
         long calls = 0, acc = 0;
         while (System.nanoTime() < end) {
             acc += Timing.keep(fetch.get());
             ++calls;
         }
+        final long cpu = ManagementFactory.getThreadMXBean().getCurrentThreadCpuTime() - cpu0;
         Timing.blackhole += acc;
-        System.out.printf(Locale.ROOT, "%s, %,d %s over %s: %,d calls, %.3f ms each%n", document.name, size,
-                document.unit, road, calls, seconds * 1e3 / calls);
+        System.out.printf(Locale.ROOT, "%s, %,d %s over %s: %,d calls, %.3f ms each (thread CPU time %.3f ms)%n",
+                document.name, size, document.unit, road, calls, seconds * 1e3 / calls, cpu / 1e6 / calls);
     }
 
-    /** Serves the document at `size` and returns the bridge's bytes, after checking the JNA road's. */
+    /** Serves the document at `size` and returns the bridge's bytes, after checking the other roads'. */
     private byte[] serveChecked(Document d, int size) {
         if (engine.benchEngineServe(d.code, size) != 0) fail("the benchmark engine cannot serve " + d.name);
         final byte[] viaBridge = d.bridge.get();
-        final byte[] viaJna = d.jna.get();
         if (viaBridge.length == 0) fail("the bridge wrote no " + d.name + " document");
-        if (!Arrays.equals(viaBridge, viaJna)) {
-            final int at = Arrays.mismatch(viaBridge, viaJna);
-            fail(String.format(Locale.ROOT, "%s, %d %s: the JNA road's %d bytes differ from the bridge's %d at byte %d:%n"
-                            + "  bridge: %s%n  JNA:    %s", d.name, size, d.unit, viaJna.length, viaBridge.length, at,
-                    around(viaBridge, at), around(viaJna, at)));
+        checkBytes(d, size, viaBridge, "JNA road", d.jna);
+        if (d.ffmPlain != null) {
+            checkBytes(d, size, viaBridge, "plain FFM road", d.ffmPlain);
+            // Twice: the tuned road's second document is written over its first in the kept buffer.
+            checkBytes(d, size, viaBridge, "tuned FFM road", d.ffmTuned);
+            checkBytes(d, size, viaBridge, "tuned FFM road", d.ffmTuned);
         }
         return viaBridge;
+    }
+
+    private static void checkBytes(Document d, int size, byte[] viaBridge, String name, Supplier<byte[]> road) {
+        final byte[] bytes = road.get();
+        if (!Arrays.equals(viaBridge, bytes)) {
+            final int at = Arrays.mismatch(viaBridge, bytes);
+            fail(String.format(Locale.ROOT, "%s, %d %s: the %s's %d bytes differ from the bridge's %d at byte %d:%n"
+                            + "  bridge: %s%n  %s: %s", d.name, size, d.unit, name, bytes.length, viaBridge.length, at,
+                    around(viaBridge, at), name, around(bytes, at)));
+        }
     }
 
     // ---- the environment --------------------------------------------------------------
@@ -385,6 +478,8 @@ public final class JvmBench {
                 System.getProperty("java.vm.vendor"), String.join(" / ", collectors),
                 String.join(" ", ManagementFactory.getRuntimeMXBean().getInputArguments())));
         s.append(String.format(Locale.ROOT, "- JNA %s (native %s)%n", Native.VERSION, Native.VERSION_NATIVE));
+        s.append(ffm != null ? "- FFM roads plain and tuned (bench/jvm/ffm/, compiled for release 22)\n"
+                : "- no FFM roads: they need a JDK 25 installed when the build is configured\n");
         s.append(String.format(Locale.ROOT, "- machine: %d cores, CPU \"%s\", %s memory, %s %s%n",
                 Runtime.getRuntime().availableProcessors(), cpuModel(), memory(), System.getProperty("os.name"),
                 System.getProperty("os.version")));
@@ -473,7 +568,8 @@ public final class JvmBench {
     }
 
     private static void usage(String problem) {
-        fail(problem + "\nusage: JvmBench --bridge LIB --engine LIB --natives LIB [--out FILE] [--check]");
+        fail(problem + "\nusage: JvmBench --bridge LIB --engine LIB --natives LIB [--out FILE] [--check]"
+                + " [--profile DOCUMENT SIZE SECONDS bridge|jna|ffm|ffm-tuned]");
     }
 
     private static void fail(String problem) {

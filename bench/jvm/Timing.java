@@ -83,7 +83,12 @@ final class Timing {
             for (int i = 0; i < candidates.size(); ++i) {
                 final Candidate c = candidates.get(i);
                 final List<Double> times = batches.get(i);
-                times.add(time(c)[0]);
+                final double perCall = time(c)[0];
+                times.add(perCall);
+                // Batches follow the code's speed: batches sized while it was interpreted would be
+                // too short for the loop to be compiled at all (an FFM downcall is linked on its
+                // first call, in milliseconds).
+                c.calls = (int) Math.max(1, Math.min(1L << 28, Math.round(plan.batchSeconds / Math.max(perCall, 1e-10))));
                 final int n = times.size();
                 c.settled = n >= 6 && best(times.subList(n - 3, n)) >= 0.95 * best(times.subList(n - 6, n - 3));
                 settled &= c.settled;
