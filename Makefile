@@ -85,11 +85,16 @@ test-windows: build-windows
 	ctest --test-dir $(WINDOWS) -j $(JOBS) --output-on-failure; status=$$?; wineserver -k || true; exit $$status
 
 # The demo analyses this repository's own sources with the sample engine; name
-# another source tree with DEMO_SOURCES=/path/to/tree.
+# another source tree with DEMO_SOURCES=/path/to/tree. Only what it runs is
+# built: the library, the sample engine and the two jars. The loader takes the
+# library of this build, named by its property.
 DEMO_SOURCES ?=
-demo: build-linux
-	$(JAVA) -cp $(LINUX)/java/vorlan-bridge.jar:$(LINUX)/java/vorlan-demo.jar Demo \
-	  $(LINUX)/libVorlanBridge.so $(LINUX)/sample-engine/libVorlan.so $(DEMO_SOURCES)
+demo: bootstrap
+	cmake --preset linux
+	cmake --build $(LINUX) -j $(JOBS) --target VorlanBridge VorlanSampleEngine VorlanBridgeDemo
+	$(JAVA) -Dvorlan.bridge.library=$(LINUX)/libVorlanBridge.so \
+	  -cp $(LINUX)/java/vorlan-bridge.jar:$(LINUX)/java/vorlan-demo.jar Demo \
+	  $(LINUX)/sample-engine/libVorlan.so $(DEMO_SOURCES)
 
 # vorlan_peers: the writers, the reader and the escaping against tinyxml2,
 # libxml2 and a copy floor, as a table (also in $(LINUX)/bench-table.md);
