@@ -70,8 +70,8 @@ std::vector<std::string> UndefinedNames(const std::string& path) {
         for (size_t at = 0; at + sizeof(Elf64_Sym) <= table.size(); at += sizeof(Elf64_Sym)) {
             Elf64_Sym symbol;
             std::memcpy(&symbol, table.data() + at, sizeof symbol);
-            if (symbol.st_shndx != SHN_UNDEF || ELF64_ST_BIND(symbol.st_info) != STB_GLOBAL ||
-                symbol.st_name == 0 || symbol.st_name >= strings.size())
+            if (symbol.st_shndx != SHN_UNDEF || ELF64_ST_BIND(symbol.st_info) != STB_GLOBAL || symbol.st_name == 0 ||
+                symbol.st_name >= strings.size())
                 continue;
             const char* name = strings.data() + symbol.st_name;
             names.emplace_back(name, strnlen(name, strings.size() - symbol.st_name));
@@ -87,7 +87,8 @@ std::vector<std::string> UnresolvedNames(const std::string& path, void* library)
     for (const std::string& name : UndefinedNames(path)) {
         // The engine's own dependencies, then what the program has loaded for all
         // (a null handle is the default search).
-        if (Platform::FindSymbol(library, name.c_str()) == nullptr && Platform::FindSymbol(nullptr, name.c_str()) == nullptr)
+        if (Platform::FindSymbol(library, name.c_str()) == nullptr &&
+            Platform::FindSymbol(nullptr, name.c_str()) == nullptr)
             unresolved.push_back(name);
     }
     std::sort(unresolved.begin(), unresolved.end());

@@ -189,7 +189,8 @@ public final class VorlanBridgeLibrary {
             return base.toAbsolutePath().resolve("vorlan-bridge");
         }
         String xdg = System.getenv("XDG_CACHE_HOME");
-        Path base = xdg != null && xdg.startsWith("/") ? Paths.get(xdg) : Paths.get(System.getProperty("user.home"), ".cache");
+        Path base = xdg != null && xdg.startsWith("/") ? Paths.get(xdg)
+                : Paths.get(System.getProperty("user.home"), ".cache");
         return base.toAbsolutePath().resolve("vorlan-bridge");
     }
 
@@ -202,14 +203,16 @@ public final class VorlanBridgeLibrary {
         boolean posix = FileSystems.getDefault().supportedFileAttributeViews().contains("posix");
         if (!Files.isDirectory(folder)) {
             if (posix) {
-                Files.createDirectories(folder, PosixFilePermissions.asFileAttribute(PosixFilePermissions.fromString("rwx------")));
+                Files.createDirectories(folder,
+                        PosixFilePermissions.asFileAttribute(PosixFilePermissions.fromString("rwx------")));
             } else {
                 Files.createDirectories(folder);
             }
         }
         if (posix) {
             Set<PosixFilePermission> permissions = Files.getPosixFilePermissions(folder);
-            if (permissions.contains(PosixFilePermission.GROUP_WRITE) || permissions.contains(PosixFilePermission.OTHERS_WRITE)) {
+            if (permissions.contains(PosixFilePermission.GROUP_WRITE)
+                    || permissions.contains(PosixFilePermission.OTHERS_WRITE)) {
                 throw new IOException(folder + " may be written by other users");
             }
         }
@@ -239,7 +242,9 @@ public final class VorlanBridgeLibrary {
             } finally {
                 in.close();
             }
-            if (!checksum.equals(sha256(part))) throw new IOException(part + " does not match its SHA-256 after writing");
+            if (!checksum.equals(sha256(part))) {
+                throw new IOException(part + " does not match its SHA-256 after writing");
+            }
             if (FileSystems.getDefault().supportedFileAttributeViews().contains("posix")) {
                 Files.setPosixFilePermissions(part, PosixFilePermissions.fromString("rw-r--r--"));
             }
@@ -305,7 +310,8 @@ public final class VorlanBridgeLibrary {
     // --- What went wrong ------------------------------------------------------------------
 
     private static UnsatisfiedLinkError failure(String tried, String cause) {
-        return new UnsatisfiedLinkError("Cannot load the Vorlan bridge on " + platformFound() + " from " + tried + ": " + cause);
+        return new UnsatisfiedLinkError(
+                "Cannot load the Vorlan bridge on " + platformFound() + " from " + tried + ": " + cause);
     }
 
     /** The loader's failure, with its likely cause and remedy. */
@@ -314,8 +320,9 @@ public final class VorlanBridgeLibrary {
         String cause;
         if (said.contains("failed to map segment from shared object")) {
             cause = "its folder is on a file system mounted noexec, from which no library can be loaded; "
-                    + (fromJar ? "set the system property " + CACHE_PROPERTY + " to a folder on a file system that allows it"
-                               : "copy it to a file system that allows it");
+                    + (fromJar
+                            ? "set the system property " + CACHE_PROPERTY + " to a folder on a file system that allows it"
+                            : "copy it to a file system that allows it");
         } else if (said.contains("already loaded in another classloader")) {
             cause = "another class loader of this JVM has loaded it already, and a library serves one class loader "
                     + "only; put the bridge's jar where one class loader shared by all users loads it (for an "
