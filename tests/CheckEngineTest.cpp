@@ -142,7 +142,7 @@ TEST(CheckEngine, BareFileNameInTheCurrentFolderIsThatFile) {
     // folder names it: the system's search for that name would not look there.
     const std::filesystem::path folder = TestDirectory();
     const std::string name = std::filesystem::path(FullEngine()).filename().string();
-    std::filesystem::copy_file(FullEngine(), folder / name);
+    std::filesystem::copy_file(FullEngine(), folder / name, std::filesystem::copy_options::overwrite_existing);
     std::filesystem::current_path(folder);
     Check::Report report;
     EXPECT_EQ(Check::AllFound, Check::Run({name}, report)) << report.err;
