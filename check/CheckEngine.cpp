@@ -1,9 +1,8 @@
 #include "check/CheckEngine.h"
 
+#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <iterator>
-#include <system_error>
 
 #include "check/CheckPlatform.h"
 #include "engine/Platform.h"
@@ -179,12 +178,11 @@ Status Run(const std::vector<std::string>& arguments, Report& report) {
         report.err = kUsage;
         return Usage;
     }
+    // A file that opens from here is the one meant.
     std::string path = arguments[0];
-    std::error_code error;
-    const std::filesystem::path given(path);
-    if (given.is_relative() && std::filesystem::is_regular_file(given, error)) {
-        const std::filesystem::path absolute = std::filesystem::absolute(given, error);
-        if (!error) path = absolute.lexically_normal().string();
+    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+        std::fclose(file);
+        path = AbsolutePath(path);
     }
     return CheckEngine(path, report);
 }

@@ -1,15 +1,18 @@
 #include "check/CheckPlatform.h"
 
+#include <cstdio>
+#include <memory>
+
 #include "engine/Platform.h"
 
 #ifdef _WIN32
 #include <windows.h>
 #else
 #include <elf.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 #endif
 
 namespace Check {
@@ -29,23 +32,37 @@ std::string SystemErrorText(unsigned long code, const std::string& path) {
 
 std::vector<std::string> UnresolvedNames(const std::string&, void*) { return {}; }
 
+std::string AbsolutePath(const std::string& path) {
+    char buffer[MAX_PATH];
+    const DWORD length = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
+    return length > 0 && length < sizeof buffer ? std::string(buffer, length) : path;
+}
+
 #else
 
 std::string SystemErrorText(unsigned long, const std::string&) { return std::string(); }
+
+std::string AbsolutePath(const std::string& path) {
+    if (path[0] == '/') return path;
+    std::vector<char> folder(4096);
+    while (getcwd(folder.data(), folder.size()) == nullptr) {
+        if (folder.size() >= (1u << 20)) return path;
+        folder.resize(folder.size() * 2);
+    }
+    return std::string(folder.data()) + "/" + path;
+}
 
 namespace {
 
 // Sections larger than this are not read: no engine's symbol table comes near.
 constexpr uint64_t kLargestSection = uint64_t(1) << 28;
 
-bool ReadAt(std::ifstream& in, uint64_t offset, void* into, uint64_t size) {
-    in.clear();
-    in.seekg(static_cast<std::streamoff>(offset));
-    in.read(static_cast<char*>(into), static_cast<std::streamsize>(size));
-    return in.good();
+bool ReadAt(std::FILE* in, uint64_t offset, void* into, uint64_t size) {
+    return offset <= uint64_t(INT64_MAX) && fseeko(in, static_cast<off_t>(offset), SEEK_SET) == 0 &&
+           std::fread(into, 1, size, in) == size;
 }
 
-bool ReadSection(std::ifstream& in, const Elf64_Shdr& section, std::vector<char>& into) {
+bool ReadSection(std::FILE* in, const Elf64_Shdr& section, std::vector<char>& into) {
     if (section.sh_type == SHT_NOBITS || section.sh_size > kLargestSection) return false;
     into.resize(section.sh_size);
     return section.sh_size == 0 || ReadAt(in, section.sh_offset, into.data(), section.sh_size);
@@ -55,7 +72,9 @@ bool ReadSection(std::ifstream& in, const Elf64_Shdr& section, std::vector<char>
 // weak ones aside (they may stay undefined). Empty for any other file.
 std::vector<std::string> UndefinedNames(const std::string& path) {
     std::vector<std::string> names;
-    std::ifstream in(path, std::ios::binary);
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
+    if (!file) return names;
+    std::FILE* in = file.get();
     Elf64_Ehdr header;
     if (!ReadAt(in, 0, &header, sizeof header) || std::memcmp(header.e_ident, ELFMAG, SELFMAG) != 0 ||
         header.e_ident[EI_CLASS] != ELFCLASS64 || header.e_ident[EI_DATA] != ELFDATA2LSB ||

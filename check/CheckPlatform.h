@@ -9,6 +9,9 @@
 
 namespace Check {
 
+// `path` made absolute against the current folder.
+std::string AbsolutePath(const std::string& path);
+
 // The system's message for a Windows error code (FormatMessage), with "%1"
 // replaced by `path`; empty on Linux, whose loader message is text already.
 std::string SystemErrorText(unsigned long code, const std::string& path);
