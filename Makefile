@@ -7,7 +7,7 @@ JAVA ?= java
 LINUX := build/linux
 WINDOWS := build/windows
 
-.PHONY: all bootstrap wine-up test-asan test-tsan build-fuzz fuzz test-fuzz coverage build build-linux build-windows test test-linux test-windows demo bench bench-jvm javadoc dist check-reproducible clean
+.PHONY: all bootstrap wine-up test-asan test-tsan build-fuzz fuzz test-fuzz coverage build build-linux build-windows test test-linux test-windows test-maven demo bench bench-jvm javadoc dist check-reproducible clean
 
 all: build
 
@@ -76,7 +76,7 @@ build-windows: bootstrap wine-up
 	cmake --preset windows
 	cmake --build $(WINDOWS) -j $(JOBS)
 
-test: test-linux test-asan test-tsan test-fuzz test-windows
+test: test-linux test-asan test-tsan test-fuzz test-windows test-maven
 
 test-linux: build-linux
 	ctest --test-dir $(LINUX) -j $(JOBS) --output-on-failure
@@ -84,12 +84,25 @@ test-linux: build-linux
 test-windows: build-windows
 	ctest --test-dir $(WINDOWS) -j $(JOBS) --output-on-failure; status=$$?; wineserver -k || true; exit $$status
 
+# The release as a Java team takes it: the two test builds packed as make dist
+# packs its own, then a Maven project that depends on the coordinates alone,
+# built offline and run against the sample engine.
+test-maven: build-linux build-windows
+	cmake --build $(LINUX) --target javadoc
+	scripts/dist $(LINUX) $(WINDOWS) build/test-dist
+	scripts/maven-consumer build/test-dist/maven $(LINUX)/sample-engine/libVorlan.so
+
 # The demo analyses this repository's own sources with the sample engine; name
-# another source tree with DEMO_SOURCES=/path/to/tree.
+# another source tree with DEMO_SOURCES=/path/to/tree. Only what it runs is
+# built: the library, the sample engine and the two jars. The loader takes the
+# library of this build, named by its property.
 DEMO_SOURCES ?=
-demo: build-linux
-	$(JAVA) -cp $(LINUX)/java/vorlan-bridge.jar:$(LINUX)/java/vorlan-demo.jar Demo \
-	  $(LINUX)/libVorlanBridge.so $(LINUX)/sample-engine/libVorlan.so $(DEMO_SOURCES)
+demo: bootstrap
+	cmake --preset linux
+	cmake --build $(LINUX) -j $(JOBS) --target VorlanBridge VorlanSampleEngine VorlanBridgeDemo
+	$(JAVA) -Dvorlan.bridge.library=$(LINUX)/libVorlanBridge.so \
+	  -cp $(LINUX)/java/vorlan-bridge.jar:$(LINUX)/java/vorlan-demo.jar Demo \
+	  $(LINUX)/sample-engine/libVorlan.so $(DEMO_SOURCES)
 
 # vorlan_peers: the writers, the reader and the escaping against tinyxml2,
 # libxml2 and a copy floor, as a table (also in $(LINUX)/bench-table.md);
@@ -114,8 +127,9 @@ javadoc: bootstrap
 	cmake --preset linux
 	cmake --build $(LINUX) --target javadoc
 
-# The release archives in dist/, built without tests. Time stamps come from
-# the commit, so two runs of one commit give the same bytes.
+# The release in dist/, built without tests: the archives, their debug
+# archives and the Maven folder (scripts/dist), listed at the end. Time stamps
+# come from the commit, so two runs of one commit give the same bytes.
 export SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null || echo 315532800)
 DIST_LINUX := build/dist-linux
 DIST_WINDOWS := build/dist-windows
@@ -125,8 +139,6 @@ dist: bootstrap
 	  VorlanSampleEngine VorlanBridgeDemo
 	cmake --preset dist-windows
 	cmake --build $(DIST_WINDOWS) -j $(JOBS) --target VorlanBridge vorlan-check-engine VorlanSampleEngine
-	scripts/check-exports linux $(DIST_LINUX)/libVorlanBridge.so
-	scripts/check-exports windows $(DIST_WINDOWS)/VorlanBridge.dll
 	scripts/dist $(DIST_LINUX) $(DIST_WINDOWS) dist
 
 # make dist once more in a clone at another path, compared byte for byte.

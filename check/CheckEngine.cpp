@@ -1,5 +1,11 @@
 #include "check/CheckEngine.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <iterator>
+
+#include "check/CheckPlatform.h"
+#include "engine/Platform.h"
 #include "engine/VorlanApi.h"
 
 namespace Check {
@@ -90,33 +96,95 @@ std::string Column(const std::string& text, size_t width) {
     return text.size() < width ? text + std::string(width - text.size(), ' ') : text + ' ';
 }
 
+const char kUsage[] =
+    "usage: vorlan-check-engine <engine library>\n"
+    "       vorlan-check-engine --help | --version\n"
+    "Loads the engine library as the bridge does and lists its entry points.\n"
+    "Exit status: 0 all found, 1 some missing, 2 the library does not load,\n"
+    "3 not an engine (none of the entry points), 4 the engine refers to names\n"
+    "nothing defines, 64 wrong arguments.\n";
+
+// The load failure, with the system's own words for a Windows error code.
+std::string FailureText(const std::string& failure, const std::string& libraryPath) {
+    const size_t number = failure.find_last_of(' ');
+    if (number == std::string::npos || number + 1 == failure.size()) return failure;
+    char* end = nullptr;
+    const unsigned long code = std::strtoul(failure.c_str() + number + 1, &end, 10);
+    if (*end != '\0') return failure;
+    const std::string text = SystemErrorText(code, libraryPath);
+    return text.empty() ? failure : failure + " (" + text + ")";
+}
+
 }  // namespace
 
-Status CheckEngine(const char* libraryPath, std::string& report) {
-    report = std::string("vorlan-check-engine ") + VORLAN_VERSION + "\nengine library: " + libraryPath + "\n";
+Status CheckEngine(const std::string& libraryPath, Report& report) {
+    report.out = std::string("vorlan-check-engine ") + VORLAN_VERSION + "\nengine library: " + libraryPath + "\n";
+    const std::string notAnEngine =
+        libraryPath + ": not an engine: it exports none of the " + std::to_string(std::size(kRows)) + " entry points\n";
     VorlanApi* api = VorlanApi::GetInstance();
-    const std::string failure = api->InitVorlanApi(libraryPath);
+    const std::string failure = api->InitVorlanApi(libraryPath.c_str());
     if (!failure.empty()) {
-        report += failure + "\n";
+        // A bridge that refuses a library without entry points says so in its text.
+        if (failure.find("none of the engine's entry points") != std::string::npos) {
+            report.err += notAnEngine;
+            return NotAnEngine;
+        }
+        report.err += FailureText(failure, libraryPath) + "\n";
         return NotLoaded;
     }
 
     int found = 0, missing = 0, number = 0;
-    report += Column("#", 4) + Column("entry point", 26) + Column("state", 9) + "when missing\n";
+    std::string table = Column("#", 4) + Column("entry point", 26) + Column("state", 9) + "when missing\n";
     // The proxy visits its entries in table order, the order of kRows.
     api->VisitEntries([&](const char* name, bool resolved) {
         const std::string row = Column(std::to_string(++number), 4) + Column(name, 26);
         if (resolved) {
             ++found;
-            report += row + "found\n";
+            table += row + "found\n";
         } else {
             ++missing;
-            report += row + Column("MISSING", 9) + WhenMissing(kRows[number - 1].effect) + "\n";
+            table += row + Column("MISSING", 9) + WhenMissing(kRows[number - 1].effect) + "\n";
         }
     });
-    report += std::to_string(found + missing) + " entry points: " + std::to_string(found) + " found, " +
-              std::to_string(missing) + " missing\n";
+    if (found == 0) {
+        report.err += notAnEngine;
+        return NotAnEngine;
+    }
+    report.out += table + std::to_string(found + missing) + " entry points: " + std::to_string(found) + " found, " +
+                  std::to_string(missing) + " missing\n";
+
+    const std::vector<std::string> unresolved =
+        Check::UnresolvedNames(libraryPath, Platform::OpenLibrary(libraryPath.c_str()));
+    if (!unresolved.empty()) {
+        report.err += libraryPath + ": " + std::to_string(unresolved.size()) +
+                      " of the engine's own references do not resolve; the first call that needs one ends the "
+                      "process (a missing or older dependency?):\n";
+        for (const std::string& name : unresolved) report.err += "  " + name + "\n";
+        return UnresolvedReferences;
+    }
     return missing == 0 ? AllFound : SomeMissing;
+}
+
+Status Run(const std::vector<std::string>& arguments, Report& report) {
+    if (arguments.size() == 1 && arguments[0] == "--help") {
+        report.out = std::string("vorlan-check-engine ") + VORLAN_VERSION + "\n" + kUsage;
+        return AllFound;
+    }
+    if (arguments.size() == 1 && arguments[0] == "--version") {
+        report.out = std::string("vorlan-check-engine ") + VORLAN_VERSION + "\n";
+        return AllFound;
+    }
+    if (arguments.size() != 1 || arguments[0].empty() || arguments[0][0] == '-') {
+        report.err = kUsage;
+        return Usage;
+    }
+    // A file that opens from here is the one meant.
+    std::string path = arguments[0];
+    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+        std::fclose(file);
+        path = AbsolutePath(path);
+    }
+    return CheckEngine(path, report);
 }
 
 }  // namespace Check

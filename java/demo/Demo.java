@@ -1,4 +1,5 @@
 import com.vorlanworks.bridge.caller.VorlanBridge;
+import com.vorlanworks.bridge.caller.VorlanBridgeLibrary;
 
 import java.io.ByteArrayInputStream;
 import java.io.IOException;
@@ -30,9 +31,11 @@ import org.w3c.dom.Node;
  * aggregation with a progress bar and prints the diagnostics, the rule groups and
  * the file tree.
  *
- * Arguments: the bridge library, the engine library (complete paths or relative
- * to the current directory) and, optionally, the source tree to analyse. Without
- * it, the folders log, engine, xml and bridge of the current directory are used.
+ * Arguments: the engine library (a complete path or one relative to the current
+ * directory) and, optionally, the source tree to analyse. Without it, the folders
+ * log, engine, xml and bridge of the current directory are used. The bridge comes
+ * from its jar through VorlanBridgeLibrary (or from the file named by
+ * -Dvorlan.bridge.library).
  */
 public final class Demo {
     private static final String KEY = "demo";
@@ -56,13 +59,13 @@ public final class Demo {
     }
 
     public static void main(String[] args) throws Exception {
-        if (args.length < 2) {
-            System.err.println("usage: Demo <bridge library> <engine library> [source directory]");
+        if (args.length < 1 || args.length > 2) {
+            System.err.println("usage: Demo <engine library> [source directory]");
             System.exit(2);
         }
-        Path base = Path.of(args.length > 2 ? args[2] : ".").toAbsolutePath().normalize();
+        Path base = Path.of(args.length > 1 ? args[1] : ".").toAbsolutePath().normalize();
         List<Path> roots = new ArrayList<>();
-        if (args.length > 2) {
+        if (args.length > 1) {
             roots.add(base);
         } else {
             for (String folder : new String[] {"log", "engine", "xml", "bridge"}) {
@@ -75,12 +78,17 @@ public final class Demo {
             System.exit(2);
         }
 
-        System.load(Path.of(args[0]).toAbsolutePath().toString());
+        try {
+            VorlanBridgeLibrary.load();
+        } catch (UnsatisfiedLinkError e) {
+            System.err.println(e.getMessage());
+            System.exit(1);
+        }
         Path workspace = Files.createTempDirectory("vorlan-demo");
         int status;
         try {
             status = new Demo(new VorlanBridge(), workspace, base)
-                    .run(Path.of(args[1]).toAbsolutePath().toString(), roots);
+                    .run(Path.of(args[0]).toAbsolutePath().toString(), roots);
         } catch (UnsatisfiedLinkError e) {
             System.err.println("\nThe bridge lacks a native method: " + e.getMessage());
             status = 1;
