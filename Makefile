@@ -126,6 +126,10 @@ dist: bootstrap
 	cmake --build $(DIST_WINDOWS) -j $(JOBS) --target VorlanBridge vorlan-check-engine VorlanSampleEngine
 	scripts/check-exports linux $(DIST_LINUX)/libVorlanBridge.so
 	scripts/check-exports windows $(DIST_WINDOWS)/VorlanBridge.dll
+	scripts/check-floor linux $(DIST_LINUX)/libVorlanBridge.so $(DIST_LINUX)/vorlan-check-engine \
+	  $(DIST_LINUX)/sample-engine/libVorlan.so
+	scripts/check-floor windows $(DIST_WINDOWS)/VorlanBridge.dll $(DIST_WINDOWS)/vorlan-check-engine.exe \
+	  $(DIST_WINDOWS)/sample-engine/Vorlan.dll
 	scripts/dist $(DIST_LINUX) $(DIST_WINDOWS) dist
 
 # make dist once more in a clone at another path, compared byte for byte.
