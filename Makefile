@@ -130,6 +130,7 @@ dist: bootstrap
 	  $(DIST_LINUX)/sample-engine/libVorlan.so
 	scripts/check-floor windows $(DIST_WINDOWS)/VorlanBridge.dll $(DIST_WINDOWS)/vorlan-check-engine.exe \
 	  $(DIST_WINDOWS)/sample-engine/Vorlan.dll
+	scripts/check-floor java $(DIST_LINUX)/java/vorlan-bridge.jar $(DIST_LINUX)/java/vorlan-demo.jar
 	scripts/dist $(DIST_LINUX) $(DIST_WINDOWS) dist
 
 # make dist once more in a clone at another path, compared byte for byte.

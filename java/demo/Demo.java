@@ -6,7 +6,10 @@ import java.io.RandomAccessFile;
 import java.nio.charset.StandardCharsets;
 import java.nio.file.Files;
 import java.nio.file.Path;
+import java.nio.file.Paths;
 import java.util.ArrayList;
+import java.util.Arrays;
+import java.util.Collections;
 import java.util.Comparator;
 import java.util.HashMap;
 import java.util.List;
@@ -60,7 +63,7 @@ public final class Demo {
             System.err.println("usage: Demo <bridge library> <engine library> [source directory]");
             System.exit(2);
         }
-        Path base = Path.of(args.length > 2 ? args[2] : ".").toAbsolutePath().normalize();
+        Path base = Paths.get(args.length > 2 ? args[2] : ".").toAbsolutePath().normalize();
         List<Path> roots = new ArrayList<>();
         if (args.length > 2) {
             roots.add(base);
@@ -75,12 +78,12 @@ public final class Demo {
             System.exit(2);
         }
 
-        System.load(Path.of(args[0]).toAbsolutePath().toString());
+        System.load(Paths.get(args[0]).toAbsolutePath().toString());
         Path workspace = Files.createTempDirectory("vorlan-demo");
         int status;
         try {
             status = new Demo(new VorlanBridge(), workspace, base)
-                    .run(Path.of(args[1]).toAbsolutePath().toString(), roots);
+                    .run(Paths.get(args[1]).toAbsolutePath().toString(), roots);
         } catch (UnsatisfiedLinkError e) {
             System.err.println("\nThe bridge lacks a native method: " + e.getMessage());
             status = 1;
@@ -221,7 +224,8 @@ public final class Demo {
     private static void drawProgress(int percent) {
         int width = 40;
         int done = Math.max(0, Math.min(width, percent * width / 100));
-        System.out.print("\rAggregating [" + "#".repeat(done) + ".".repeat(width - done) + "] "
+        System.out.print("\rAggregating [" + String.join("", Collections.nCopies(done, "#"))
+                + String.join("", Collections.nCopies(width - done, ".")) + "] "
                 + String.format("%3d%%", Math.min(100, Math.max(0, percent))));
         System.out.flush();
     }
@@ -233,7 +237,7 @@ public final class Demo {
         int clean = 0;
         for (String file : files) {
             Element list = parse(bridge.getDiagnostics(file, null, null, 0), "diagnostics of " + file);
-            List<Element> diagnostics = list == null ? List.of() : children(list, "KOD");
+            List<Element> diagnostics = list == null ? Collections.<Element>emptyList() : children(list, "KOD");
             if (diagnostics.isEmpty()) {
                 clean++;
                 continue;
@@ -385,12 +389,12 @@ public final class Demo {
     }
 
     private static List<String> splitList(String joined) {
-        return joined == null || joined.isEmpty() ? List.of() : List.of(joined.split(";"));
+        return joined == null || joined.isEmpty() ? Collections.<String>emptyList() : Arrays.asList(joined.split(";"));
     }
 
     private String relative(String path) {
         try {
-            Path p = Path.of(path);
+            Path p = Paths.get(path);
             if (!p.startsWith(base)) return path;
             String shown = base.relativize(p).toString();
             return shown.isEmpty() ? "." : shown;
