@@ -7,7 +7,7 @@ JAVA ?= java
 LINUX := build/linux
 WINDOWS := build/windows
 
-.PHONY: all bootstrap wine-up test-asan test-tsan build-fuzz fuzz test-fuzz coverage build build-linux build-windows test test-linux test-windows demo bench bench-jvm javadoc dist check-reproducible clean
+.PHONY: all bootstrap wine-up test-asan test-tsan build-fuzz fuzz test-fuzz coverage build build-linux build-windows test test-linux test-windows test-compat demo bench bench-jvm javadoc dist check-reproducible clean
 
 all: build
 
@@ -83,6 +83,13 @@ test-linux: build-linux
 
 test-windows: build-windows
 	ctest --test-dir $(WINDOWS) -j $(JOBS) --output-on-failure; status=$$?; wineserver -k || true; exit $$status
+
+# The Linux build on an older distribution: the JUnit suite under each JDK of a
+# minimal Debian 11 root, and the engine check there (scripts/test-compat).
+# The root is made once from the machine's Debian mirror and kept in
+# /var/tmp/vorlan-compat for later runs. Needs root. Not part of make test.
+test-compat: build-linux
+	scripts/test-compat $(LINUX)
 
 # The demo analyses this repository's own sources with the sample engine; name
 # another source tree with DEMO_SOURCES=/path/to/tree.
