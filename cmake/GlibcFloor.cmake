@@ -15,7 +15,13 @@
 # scripts/check-floor keeps every shipped file below the floor; a call that
 # passes it is named there, and gets its line in Library.cpp and in the list
 # below.
-if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+#
+# The sanitizer builds go without (their presets set VORLAN_GLIBC_FLOOR off):
+# their run-time libraries need this machine's C library anyway, and with
+# AddressSanitizer and UBSan ld leaves empty PLT relocations for functions that
+# a static library defines, which the loader refuses.
+option(VORLAN_GLIBC_FLOOR "Link the Linux libraries and programs for glibc 2.17" ON)
+if(CMAKE_SYSTEM_NAME STREQUAL "Linux" AND VORLAN_GLIBC_FLOOR)
   set(VORLAN_GLIBC_FLOOR_WRAPPED dlopen dlsym dlerror dlclose dladdr stat fstat lstat
       __libc_single_threaded _ZSt28__throw_bad_array_new_lengthv)
   list(TRANSFORM VORLAN_GLIBC_FLOOR_WRAPPED PREPEND "-Wl,--wrap=" OUTPUT_VARIABLE _vorlan_floor_wraps)
