@@ -7,7 +7,7 @@ JAVA ?= java
 LINUX := build/linux
 WINDOWS := build/windows
 
-.PHONY: all bootstrap wine-up test-asan test-tsan build-fuzz fuzz test-fuzz coverage build build-linux build-windows test test-linux test-windows test-maven demo bench bench-jvm javadoc dist check-reproducible clean
+.PHONY: all bootstrap wine-up test-asan test-tsan build-fuzz fuzz test-fuzz coverage build build-linux build-windows test test-linux test-windows test-maven test-compat demo bench bench-jvm javadoc dist check-reproducible clean
 
 all: build
 
@@ -92,6 +92,13 @@ test-maven: build-linux build-windows
 	scripts/dist $(LINUX) $(WINDOWS) build/test-dist
 	scripts/maven-consumer build/test-dist/maven $(LINUX)/sample-engine/libVorlan.so
 
+# The Linux build on an older distribution: the JUnit suite under each JDK of a
+# minimal Debian 11 root, and the engine check there (scripts/test-compat).
+# The root is made once from the machine's Debian mirror and kept in
+# /var/tmp/vorlan-compat for later runs. Needs root. Not part of make test.
+test-compat: build-linux
+	scripts/test-compat $(LINUX)
+
 # The demo analyses this repository's own sources with the sample engine; name
 # another source tree with DEMO_SOURCES=/path/to/tree. Only what it runs is
 # built: the library, the sample engine and the two jars. The loader takes the
@@ -139,6 +146,11 @@ dist: bootstrap
 	  VorlanSampleEngine VorlanBridgeDemo
 	cmake --preset dist-windows
 	cmake --build $(DIST_WINDOWS) -j $(JOBS) --target VorlanBridge vorlan-check-engine VorlanSampleEngine
+	scripts/check-floor linux $(DIST_LINUX)/libVorlanBridge.so $(DIST_LINUX)/vorlan-check-engine \
+	  $(DIST_LINUX)/sample-engine/libVorlan.so
+	scripts/check-floor windows $(DIST_WINDOWS)/VorlanBridge.dll $(DIST_WINDOWS)/vorlan-check-engine.exe \
+	  $(DIST_WINDOWS)/sample-engine/Vorlan.dll
+	scripts/check-floor java $(DIST_LINUX)/java/vorlan-bridge.jar $(DIST_LINUX)/java/vorlan-demo.jar
 	scripts/dist $(DIST_LINUX) $(DIST_WINDOWS) dist
 
 # make dist once more in a clone at another path, compared byte for byte.

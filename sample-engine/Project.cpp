@@ -1,11 +1,9 @@
 #include "sample-engine/Project.h"
 
-#include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <system_error>
 
-namespace fs = std::filesystem;
+#include "sample-engine/Files.h"
 
 namespace Sample {
 
@@ -67,24 +65,18 @@ bool readRecords(const std::string& path, const char* header, std::vector<std::v
 bool writeReplacing(const std::string& path, const std::string& text) {
     std::string temporary = path + ".tmp";
     {
-        std::ofstream out(fs::path(temporary), std::ios::binary | std::ios::trunc);
+        std::ofstream out(NativePath(temporary), std::ios::binary | std::ios::trunc);
         if (!out) return false;
         out << text;
         out.flush();
         if (!out) return false;
     }
-    std::error_code error;
-    fs::rename(temporary, path, error);
-    if (error) {
-        // Some file systems refuse to rename over an existing file.
-        fs::remove(path, error);
-        fs::rename(temporary, path, error);
-    }
-    if (error) {
-        fs::remove(temporary, error);
-        return false;
-    }
-    return true;
+    if (RenameFile(temporary, path)) return true;
+    // Some file systems refuse to rename over an existing file.
+    RemoveFile(path);
+    if (RenameFile(temporary, path)) return true;
+    RemoveFile(temporary);
+    return false;
 }
 
 void appendFinding(const char* kind, const Finding& f, std::string& text) {
@@ -109,14 +101,11 @@ bool parseFinding(const std::vector<std::string>& record, Finding& f) {
 }  // namespace
 
 std::string Project::projectFile() const { return ProjectFilePath(location, name); }
-std::string Project::resultsFile() const { return (fs::path(location) / (name + ".vres")).string(); }
+std::string Project::resultsFile() const { return JoinPath(location, name + ".vres"); }
 
 std::string NormalisePath(const std::string& path) {
     if (path.empty()) return path;
-    std::error_code error;
-    fs::path full = fs::absolute(fs::path(path), error);
-    if (error) full = fs::path(path);
-    std::string text = full.lexically_normal().string();
+    std::string text = AbsoluteNormalPath(path);
     // "dir/" and "dir" name the same directory.
     while (text.size() > 1 && (text.back() == '/' || text.back() == '\\') && text[text.size() - 2] != ':')
         text.pop_back();
@@ -131,7 +120,7 @@ bool IsValidProjectName(const std::string& name) {
 }
 
 std::string ProjectFilePath(const std::string& location, const std::string& name) {
-    return (fs::path(NormalisePath(location)) / (name + ".vprj")).string();
+    return JoinPath(NormalisePath(location), name + ".vprj");
 }
 
 bool IsProjectFile(const std::string& path) {
@@ -229,21 +218,8 @@ bool SaveResults(const Project& project) {
     return writeReplacing(project.resultsFile(), text);
 }
 
-bool FileStamp(const std::string& path, int64_t& modified, uint64_t& size) {
-    std::error_code error;
-    fs::path file(path);
-    if (!fs::is_regular_file(file, error)) return false;
-    auto time = fs::last_write_time(file, error);
-    if (error) return false;
-    uintmax_t bytes = fs::file_size(file, error);
-    if (error) return false;
-    modified = static_cast<int64_t>(time.time_since_epoch().count());
-    size = static_cast<uint64_t>(bytes);
-    return true;
-}
-
 bool ReadWholeFile(const std::string& path, std::string& text) {
-    std::ifstream in(fs::path(path), std::ios::binary);
+    std::ifstream in(NativePath(path), std::ios::binary);
     if (!in) return false;
     std::ostringstream content;
     content << in.rdbuf();

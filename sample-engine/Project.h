@@ -58,9 +58,6 @@ bool SaveProject(const Project& project);
 bool LoadResults(Project& project);
 bool SaveResults(const Project& project);
 
-// The state of a file on disk that results are compared with; false when the
-// file cannot be examined.
-bool FileStamp(const std::string& path, int64_t& modified, uint64_t& size);
 bool ReadWholeFile(const std::string& path, std::string& text);
 
 // The record-field escaping of both files: backslash, tab, CR and LF.

@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <deque>
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -22,6 +21,7 @@
 
 #include "engine/EntryPoints.h"
 #include "sample-engine/Checker.h"
+#include "sample-engine/Files.h"
 #include "sample-engine/Project.h"
 #include "sample-engine/Records.h"
 
@@ -39,7 +39,6 @@
 VORLAN_ENTRY_POINTS(SAMPLE_DECLARE_ENTRY)
 #undef SAMPLE_DECLARE_ENTRY
 
-namespace fs = std::filesystem;
 using namespace Sample;
 
 namespace {
@@ -149,17 +148,17 @@ std::string installDirectory() {
         return ".";
     DWORD n = GetModuleFileNameA(module, path, MAX_PATH);
     if (n == 0 || n >= MAX_PATH) return ".";
-    return fs::path(std::string(path, n)).parent_path().string();
+    return ParentPath(std::string(path, n));
 #else
     Dl_info info;
     if (dladdr(moduleAnchor(), &info) == 0 || info.dli_fname == nullptr) return ".";
-    return NormalisePath(fs::path(info.dli_fname).parent_path().string());
+    return NormalisePath(ParentPath(info.dli_fname));
 #endif
 }
 
 std::string installPath(const char* below = nullptr) {
     static const std::string directory = installDirectory();
-    return below == nullptr ? directory : (fs::path(directory) / below).make_preferred().string();
+    return below == nullptr ? directory : PreferredPath(JoinPath(directory, below));
 }
 
 std::string userPath(const char* below = nullptr) {
@@ -167,8 +166,8 @@ std::string userPath(const char* below = nullptr) {
 #ifdef _WIN32
     if (const char* profile = std::getenv("USERPROFILE")) home = profile;
 #endif
-    fs::path user = fs::path(home != nullptr ? home : ".") / ".vorlan-sample";
-    return below == nullptr ? user.make_preferred().string() : (user / below).make_preferred().string();
+    std::string user = JoinPath(home != nullptr ? home : ".", ".vorlan-sample");
+    return PreferredPath(below == nullptr ? user : JoinPath(user, below));
 }
 
 bool isSourceLanguage(KoSourceLanguage_C language) { return language >= 0 && language <= 2; }
@@ -223,12 +222,13 @@ struct FolderBuild {
     std::vector<TreeNode> files;
 };
 
-TreeNode folderNode(const std::string& name, const fs::path& path, const FolderBuild& build) {
+TreeNode folderNode(const std::string& name, const std::string& path, const FolderBuild& build) {
     TreeNode node;
     node.type = kTreeFolder;
     node.name = name;
-    node.data = path.string();
-    for (const auto& folder : build.folders) node.children.push_back(folderNode(folder.first, path / folder.first, folder.second));
+    node.data = path;
+    for (const auto& folder : build.folders)
+        node.children.push_back(folderNode(folder.first, JoinPath(path, folder.first), folder.second));
     node.children.insert(node.children.end(), build.files.begin(), build.files.end());
     for (const TreeNode& child : node.children) {
         node.total += child.total;
@@ -238,19 +238,19 @@ TreeNode folderNode(const std::string& name, const fs::path& path, const FolderB
 }
 
 // The longest directory that holds every file.
-fs::path commonDirectory(const std::vector<std::string>& files) {
-    fs::path common;
+std::string commonDirectory(const std::vector<std::string>& files) {
+    std::string common;
     bool first = true;
     for (const std::string& file : files) {
-        fs::path parent = fs::path(file).parent_path();
+        std::string parent = ParentPath(file);
         if (first) {
             common = parent;
             first = false;
             continue;
         }
-        fs::path shared;
-        auto a = common.begin(), b = parent.begin();
-        for (; a != common.end() && b != parent.end() && *a == *b; ++a, ++b) shared /= *a;
+        std::vector<std::string> a = PathParts(common), b = PathParts(parent);
+        std::string shared;
+        for (size_t i = 0; i < a.size() && i < b.size() && a[i] == b[i]; ++i) shared = JoinPath(shared, a[i]);
         common = shared;
     }
     return common;
@@ -258,14 +258,12 @@ fs::path commonDirectory(const std::vector<std::string>& files) {
 
 TreeNode fileTree(const Project& project, const std::vector<std::string>& files,
                   const std::map<std::string, int32_t>& counts) {
-    fs::path common = commonDirectory(files);
+    std::string common = commonDirectory(files);
     FolderBuild top;
     for (const std::string& file : files) {
-        fs::path relative = fs::path(file).lexically_relative(common);
         FolderBuild* folder = &top;
-        std::vector<std::string> parts;
-        for (const fs::path& part : relative) parts.push_back(part.string());
-        if (parts.empty()) parts.push_back(fs::path(file).filename().string());
+        std::vector<std::string> parts = RelativeParts(file, common);
+        if (parts.empty()) parts.push_back(FileName(file));
         for (size_t i = 0; i + 1 < parts.size(); ++i) folder = &folder->folders[parts[i]];
         TreeNode leaf;
         leaf.type = kTreeFile;
@@ -375,17 +373,19 @@ KoTrees_C* buildTrees(const Project& project, bool onlyWithDiagnostics, unsigned
 std::vector<std::string> projectsIn(const std::string& directory) {
     std::set<std::string> names;
     if (directory.empty()) return {};
-    std::error_code error;
-    auto scan = [&names](const fs::path& folder) {
-        std::error_code e;
-        for (fs::directory_iterator it(folder, e), end; !e && it != end; it.increment(e)) {
-            const fs::path& file = it->path();
-            if (file.extension() == ".vprj" && IsProjectFile(file.string())) names.insert(file.stem().string());
+    auto scan = [&names](const std::string& folder) {
+        const std::string extension = ".vprj";
+        for (const std::string& file : DirectoryEntries(folder)) {
+            // "x.vprj" names x; ".vprj" alone is a hidden file without extension.
+            std::string name = FileName(file);
+            size_t stem = name.size() - std::min(name.size(), extension.size());
+            if (stem > 0 && name.compare(stem, std::string::npos, extension) == 0 && IsProjectFile(file))
+                names.insert(name.substr(0, stem));
         }
     };
     scan(directory);
-    for (fs::directory_iterator it(directory, error), end; !error && it != end; it.increment(error))
-        if (it->is_directory(error)) scan(it->path());
+    for (const std::string& entry : DirectoryEntries(directory))
+        if (IsDirectory(entry)) scan(entry);
     return std::vector<std::string>(names.begin(), names.end());
 }
 
@@ -570,11 +570,9 @@ int createProject(const char* location, const char* name, const char* acfFile, c
     return guarded<int>(kFailed, [&] {
         State& s = state();
         std::lock_guard<std::mutex> lock(s.mutex);
-        std::error_code error;
-        fs::create_directories(NormalisePath(location), error);
-        if (error) return kIoError;
+        if (!CreateDirectories(NormalisePath(location))) return kIoError;
         // An existing project is never overwritten.
-        if (fs::exists(ProjectFilePath(location, name), error)) return kExists;
+        if (Exists(ProjectFilePath(location, name))) return kExists;
 
         auto project = std::make_unique<Project>();
         project->location = NormalisePath(location);
@@ -620,9 +618,8 @@ int addCCT(const char* cctFilePath) {
         State& s = state();
         std::lock_guard<std::mutex> lock(s.mutex);
         if (!s.project) return kNoProject;
-        std::error_code error;
         std::string path = NormalisePath(cctFilePath);
-        if (!fs::is_regular_file(path, error)) return kNotFound;
+        if (!IsRegularFile(path)) return kNotFound;
         Project changed = *s.project;
         if (std::find(changed.cctFiles.begin(), changed.cctFiles.end(), path) == changed.cctFiles.end())
             changed.cctFiles.push_back(path);
@@ -642,7 +639,7 @@ int setActiveCCT(KoSourceLanguage_C lang, const char* cctFileName) {
         std::string wanted = cctFileName;
         std::string full = NormalisePath(wanted);
         for (const std::string& cct : s.project->cctFiles) {
-            if (cct != full && fs::path(cct).filename().string() != wanted) continue;
+            if (cct != full && FileName(cct) != wanted) continue;
             Project changed = *s.project;
             changed.activeCct[lang] = cct;
             if (!SaveProject(changed)) return kIoError;
@@ -663,8 +660,7 @@ int addFile(KoSourceLanguage_C language, const char* file, unsigned int definesC
         std::lock_guard<std::mutex> lock(s.mutex);
         if (!s.project) return kNoProject;
         std::string path = NormalisePath(file);
-        std::error_code error;
-        if (!fs::is_regular_file(path, error)) return kNotFound;
+        if (!IsRegularFile(path)) return kNotFound;
 
         FileSettings settings;
         settings.language = language;

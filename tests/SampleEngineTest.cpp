@@ -15,6 +15,7 @@
 #include "engine/KoProject.h"
 #include "engine/KoRules.h"
 #include "engine/Platform.h"
+#include "sample-engine/Files.h"
 #include "tests/TestSupport.h"
 
 #include <malloc.h>  // _heapwalk on Windows, mallinfo2 on Linux
@@ -466,6 +467,59 @@ TEST_F(SampleEngineTest, ConcurrentCallersShareTheEngineSafely) {
     for (std::thread& thread : threads) thread.join();
     EXPECT_EQ(failures.load(), 0);
     EXPECT_EQ(Files().size(), 4u);
+}
+
+// The engine's paths and files are std::filesystem's on Windows and its own on
+// Linux, where they must give what std::filesystem gives: for every path and
+// every pair of these, and on the disk.
+TEST(SampleEngineFiles, GiveWhatStdFilesystemGives) {
+    namespace fs = std::filesystem;
+    using namespace Sample;
+    auto elements = [](const fs::path& path) {
+        std::vector<std::string> parts;
+        for (const fs::path& part : path) parts.push_back(part.string());
+        return parts;
+    };
+    const char* paths[] = {"",        "/",        "//",      "a",      "/a",        "//a",         "a/",
+                           "/a/",     "a/b",      "/a//b/",  "/a/./b", "/a/b/..",   "/a/b/../",    "/a/../..",
+                           "/../a",   "a/..",     "a/../..", "../a",   "a/./",      ".",           "..",
+                           "./a",     "a/b/./..", "../../.", "/.vprj", "/d/x.vprj", "d/x.y.vprj/", "/a/b/c"};
+    for (const char* p : paths) {
+        EXPECT_EQ(ParentPath(p), fs::path(p).parent_path().string()) << p;
+        EXPECT_EQ(FileName(p), fs::path(p).filename().string()) << p;
+        EXPECT_EQ(PathParts(p), elements(p)) << p;
+        if (p[0] != '\0') {
+            EXPECT_EQ(AbsoluteNormalPath(p), fs::absolute(p).lexically_normal().string()) << p;
+        }
+        for (const char* q : paths) {
+            EXPECT_EQ(JoinPath(p, q), (fs::path(p) / q).string()) << p << " / " << q;
+            EXPECT_EQ(RelativeParts(p, q), elements(fs::path(p).lexically_relative(q))) << p << " from " << q;
+        }
+    }
+
+    std::string dir = TestDirectory(), file = dir + "/file", deep = dir + "/new/deeper/";
+    fs::remove_all(dir);
+    ASSERT_TRUE(CreateDirectories(deep));
+    EXPECT_TRUE(CreateDirectories(deep));
+    WriteFile(file, "12345");
+    EXPECT_FALSE(CreateDirectories(file + "/below"));
+    EXPECT_TRUE(IsRegularFile(file) && Exists(file) && !IsDirectory(file));
+    EXPECT_TRUE(IsDirectory(deep) && !IsRegularFile(deep) && !Exists(dir + "/none"));
+    int64_t modified = 0;
+    uint64_t size = 0;
+    ASSERT_TRUE(FileStamp(file, modified, size));
+    EXPECT_EQ(modified, fs::last_write_time(file).time_since_epoch().count());
+    EXPECT_EQ(size, 5u);
+    EXPECT_FALSE(FileStamp(deep, modified, size));
+    std::vector<std::string> entries = DirectoryEntries(dir), listed;
+    for (const fs::directory_entry& entry : fs::directory_iterator(dir)) listed.push_back(entry.path().string());
+    std::sort(entries.begin(), entries.end());
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ(entries, listed);
+    EXPECT_TRUE(RenameFile(file, dir + "/new/file"));
+    EXPECT_FALSE(RenameFile(file, dir + "/new/file"));
+    RemoveFile(dir + "/new/file");
+    EXPECT_FALSE(Exists(dir + "/new/file"));
 }
 
 }  // namespace

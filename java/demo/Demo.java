@@ -7,7 +7,10 @@ import java.io.RandomAccessFile;
 import java.nio.charset.StandardCharsets;
 import java.nio.file.Files;
 import java.nio.file.Path;
+import java.nio.file.Paths;
 import java.util.ArrayList;
+import java.util.Arrays;
+import java.util.Collections;
 import java.util.Comparator;
 import java.util.HashMap;
 import java.util.List;
@@ -63,7 +66,7 @@ public final class Demo {
             System.err.println("usage: Demo <engine library> [source directory]");
             System.exit(2);
         }
-        Path base = Path.of(args.length > 1 ? args[1] : ".").toAbsolutePath().normalize();
+        Path base = Paths.get(args.length > 1 ? args[1] : ".").toAbsolutePath().normalize();
         List<Path> roots = new ArrayList<>();
         if (args.length > 1) {
             roots.add(base);
@@ -88,7 +91,7 @@ public final class Demo {
         int status;
         try {
             status = new Demo(new VorlanBridge(), workspace, base)
-                    .run(Path.of(args[0]).toAbsolutePath().toString(), roots);
+                    .run(Paths.get(args[0]).toAbsolutePath().toString(), roots);
         } catch (UnsatisfiedLinkError e) {
             System.err.println("\nThe bridge lacks a native method: " + e.getMessage());
             status = 1;
@@ -229,7 +232,8 @@ public final class Demo {
     private static void drawProgress(int percent) {
         int width = 40;
         int done = Math.max(0, Math.min(width, percent * width / 100));
-        System.out.print("\rAggregating [" + "#".repeat(done) + ".".repeat(width - done) + "] "
+        System.out.print("\rAggregating [" + String.join("", Collections.nCopies(done, "#"))
+                + String.join("", Collections.nCopies(width - done, ".")) + "] "
                 + String.format("%3d%%", Math.min(100, Math.max(0, percent))));
         System.out.flush();
     }
@@ -241,7 +245,7 @@ public final class Demo {
         int clean = 0;
         for (String file : files) {
             Element list = parse(bridge.getDiagnostics(file, null, null, 0), "diagnostics of " + file);
-            List<Element> diagnostics = list == null ? List.of() : children(list, "KOD");
+            List<Element> diagnostics = list == null ? Collections.<Element>emptyList() : children(list, "KOD");
             if (diagnostics.isEmpty()) {
                 clean++;
                 continue;
@@ -393,12 +397,12 @@ public final class Demo {
     }
 
     private static List<String> splitList(String joined) {
-        return joined == null || joined.isEmpty() ? List.of() : List.of(joined.split(";"));
+        return joined == null || joined.isEmpty() ? Collections.<String>emptyList() : Arrays.asList(joined.split(";"));
     }
 
     private String relative(String path) {
         try {
-            Path p = Path.of(path);
+            Path p = Paths.get(path);
             if (!p.startsWith(base)) return path;
             String shown = base.relativize(p).toString();
             return shown.isEmpty() ? "." : shown;
