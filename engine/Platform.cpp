@@ -129,13 +129,8 @@ std::unique_ptr<LogFile> LogFile::Open(const NativePath& path, bool truncate) {
     HANDLE handle = CreateFileW(wide, FILE_APPEND_DATA | SYNCHRONIZE, kShareAll, nullptr, OPEN_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return nullptr;
-    BY_HANDLE_FILE_INFORMATION info;
-    const bool identified = GetFileInformationByHandle(handle, &info) != 0;
-    const std::uint64_t device = identified ? info.dwVolumeSerialNumber : 0;
-    const std::uint64_t file =
-        identified ? (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow : 0;
-    return std::unique_ptr<LogFile>(
-        new LogFile(reinterpret_cast<std::intptr_t>(handle), identified, device, file, false));
+    const bool fixed = GetFileType(handle) != FILE_TYPE_DISK;
+    return std::unique_ptr<LogFile>(new LogFile(reinterpret_cast<std::intptr_t>(handle), fixed, 0, 0, false));
 }
 
 LogFile::~LogFile() { CloseHandle(handleOf(m_handle)); }
@@ -154,35 +149,22 @@ bool LogFile::Append(const char* text, size_t length) {
         if (text[i] == '\n') out[size++] = '\r';
         out[size++] = text[i];
     }
+    std::lock_guard<std::mutex> guard(m_writing);
     for (size_t done = 0; done < size;) {
         const DWORD piece = static_cast<DWORD>(size - done < (1u << 30) ? size - done : (1u << 30));
+        // At the end of the file as it is now, even when another tool has just
+        // truncated it (wine needs the offset said).
+        OVERLAPPED atEnd = {};
+        atEnd.Offset = 0xFFFFFFFF;
+        atEnd.OffsetHigh = 0xFFFFFFFF;
         DWORD written = 0;
-        if (!WriteFile(handleOf(m_handle), out + done, piece, &written, nullptr) || written == 0) return false;
+        if (!WriteFile(handleOf(m_handle), out + done, piece, &written, &atEnd) || written == 0) return false;
         done += written;
     }
     return true;
 }
 
-bool LogFile::StillAt(const NativePath& path) const {
-    if (!m_identified) return true;
-    // A deleted file keeps its name while a handle to it is open ("delete
-    // pending"); it takes lines no one will read, and holds the name against
-    // a new file.
-    FILE_STANDARD_INFO standard;
-    if (GetFileInformationByHandleEx(handleOf(m_handle), FileStandardInfo, &standard, sizeof standard) &&
-        standard.DeletePending)
-        return false;
-    const wchar_t* wide = wideOrNull(path);
-    if (wide == nullptr) return false;
-    HANDLE named =
-        CreateFileW(wide, FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (named == INVALID_HANDLE_VALUE) return false;
-    BY_HANDLE_FILE_INFORMATION info;
-    const bool same = GetFileInformationByHandle(named, &info) && info.dwVolumeSerialNumber == m_device &&
-                      ((static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow) == m_file;
-    CloseHandle(named);
-    return same;
-}
+bool LogFile::StillAt(const NativePath&) const { return m_fixed; }
 
 #else
 
@@ -301,7 +283,7 @@ std::unique_ptr<LogFile> LogFile::Open(const NativePath& path, bool truncate) {
         ::close(fd);
         return nullptr;
     }
-    return std::unique_ptr<LogFile>(new LogFile(fd, true, static_cast<std::uint64_t>(status.st_dev),
+    return std::unique_ptr<LogFile>(new LogFile(fd, false, static_cast<std::uint64_t>(status.st_dev),
                                                 static_cast<std::uint64_t>(status.st_ino), S_ISFIFO(status.st_mode)));
 }
 
@@ -335,7 +317,7 @@ bool LogFile::Append(const char* text, size_t length) {
 }
 
 bool LogFile::StillAt(const NativePath& path) const {
-    if (!m_identified) return true;
+    if (m_fixed) return true;
     if (m_lost.load(std::memory_order_relaxed)) return false;
     struct stat status;
     return stat(path.c_str(), &status) == 0 && static_cast<std::uint64_t>(status.st_dev) == m_device &&

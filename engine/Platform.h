@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #ifdef _WIN32
@@ -92,22 +93,29 @@ public:
     // as CR LF, as a file opened in text mode does.
     bool Append(const char* text, size_t length);
 
-    // Whether `path` still names this file and it can still take lines: false
-    // once the file was renamed or deleted, or a FIFO lost its reader.
+    // Whether the file may be kept for `path`; false, and it is closed and
+    // `path` opened anew, once it was renamed or deleted or a FIFO lost its
+    // reader. Windows cannot always tell that a file it holds open was
+    // deleted (the name stays until the last handle to it closes, and not
+    // every file system reports the pending delete): a disk file is false at
+    // every check there, so that it is let go and opened again.
     bool StillAt(const NativePath& path) const;
 
 private:
-    LogFile(std::intptr_t handle, bool identified, std::uint64_t device, std::uint64_t file, bool pipe)
-        : m_handle(handle), m_identified(identified), m_device(device), m_file(file), m_pipe(pipe) {}
+    LogFile(std::intptr_t handle, bool fixed, std::uint64_t device, std::uint64_t file, bool pipe)
+        : m_handle(handle), m_fixed(fixed), m_device(device), m_file(file), m_pipe(pipe) {}
 
     std::intptr_t m_handle;  // the descriptor, or the HANDLE
-    // Which file it is: st_dev and st_ino, or the volume serial number and the
-    // file index. A target without one (a Windows device) is never reopened.
-    bool m_identified;
+    bool m_fixed;            // never reopened: a Windows pipe or device
+    // Which file it is (Linux): st_dev and st_ino.
     std::uint64_t m_device;
     std::uint64_t m_file;
     bool m_pipe;                      // a FIFO: its writes may fail with EPIPE
     std::atomic<bool> m_lost{false};  // a FIFO whose reader went away
+    // Windows: one write at a time through the handle, as Windows itself
+    // keeps a synchronous handle; wine does not, and two appends at once may
+    // land at the same offset.
+    std::mutex m_writing;
 };
 
 }  // namespace Platform
