@@ -291,6 +291,7 @@ LogFile::~LogFile() { ::close(static_cast<int>(m_handle)); }
 
 bool LogFile::Append(const char* text, size_t length) {
     const int fd = static_cast<int>(m_handle);
+    std::lock_guard<std::mutex> guard(m_writing);
     if (!m_pipe) return writeAll(fd, text, length);
     if (m_lost.load(std::memory_order_relaxed)) return false;
     // A write to a FIFO whose reader went away raises SIGPIPE, which ends a

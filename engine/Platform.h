@@ -112,9 +112,12 @@ private:
     std::uint64_t m_file;
     bool m_pipe;                      // a FIFO: its writes may fail with EPIPE
     std::atomic<bool> m_lost{false};  // a FIFO whose reader went away
-    // Windows: one write at a time through the handle, as Windows itself
-    // keeps a synchronous handle; wine does not, and two appends at once may
-    // land at the same offset.
+    // One write at a time to this file. The system serialises the appends to
+    // a file anyway, and threads wait here more cheaply than in the kernel; a
+    // write that hangs holds up only lines for this same file, which the
+    // system would hold up too, never the logger's lock. On Windows it is
+    // also what keeps appends whole under wine, which may put two appends
+    // through one handle at the same offset.
     std::mutex m_writing;
 };
 

@@ -243,6 +243,18 @@ TEST_F(InitJniBridge, EngineLogFileAndFileChecksInAFolderNamedOutsideAscii) {
     EXPECT_EQ(control->calls.front(), "addCCT(" + engine.java + ")");
 }
 
+#ifdef _WIN32
+TEST_F(InitJniBridge, TheEnginesOwnFolderIsSearchedForTheDllsItNeeds) {
+    const JavaNamedPath dir = NonAsciiDirectory();
+    const std::filesystem::path built = std::filesystem::path(TestLibrary("Vorlan")).parent_path() /
+                                        "engine-with-dependency";
+    for (const char* name : {"VorlanNeedsDependency.dll", "VorlanDependency.dll"})
+        std::filesystem::copy_file(built / name, dir.native / name);
+    EXPECT_EQ(jni.text(JNI(initJniBridge)(jni.env(), jni.self(), jni.str((dir / "VorlanNeedsDependency.dll").java))),
+              "OK");
+}
+#endif
+
 TEST_F(InitJniBridge, EmptyPathFailsAsAMissingFileDoesAndARetryLoads) {
     // The text a missing file gets, without the path it names.
     const std::string missing = TestDirectory() + "/absent.so";
