@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace Utils {
@@ -30,8 +32,7 @@ std::mutex g_lock;
 // is not swapped in over it. A line's thread holds its own reference to the
 // file while it writes, so a swap never closes a file under a write. While the
 // file is being opened anew, the lines that come meanwhile are held, to be
-// written to the new file first. Never destroyed: a thread that still logs
-// while the process exits finds it whole.
+// written to the new file first.
 struct Target {
     Platform::NativePath path;
     SharedFile file;
@@ -39,7 +40,22 @@ struct Target {
     bool reopening = false;
     std::string held;
 };
-Target& g_target = *new Target;
+// Built in place and never destroyed, so that a thread that still logs while
+// the process exits finds it whole; when the library is unloaded or the
+// process ends, only what it holds is let go (ReleaseTarget).
+alignas(Target) unsigned char g_targetSpace[sizeof(Target)];
+Target& g_target = *new (g_targetSpace) Target;
+
+struct ReleaseTarget {
+    ~ReleaseTarget() {
+        Target released;
+        std::lock_guard<std::mutex> guard(g_lock);
+        std::swap(released.path, g_target.path);
+        std::swap(released.file, g_target.file);  // closed once no line writes to it
+        std::swap(released.held, g_target.held);
+        g_target.reopening = false;
+    }
+} g_releaseTarget;
 
 // When the open file is next compared with the file its name gives, in ticks
 // of the steady clock; and whether a thread is comparing now.
