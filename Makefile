@@ -7,7 +7,7 @@ JAVA ?= java
 LINUX := build/linux
 WINDOWS := build/windows
 
-.PHONY: all bootstrap wine-up test-asan test-tsan build-fuzz fuzz test-fuzz coverage build build-linux build-windows test test-linux test-windows test-maven test-compat demo bench bench-jvm javadoc dist check-reproducible clean
+.PHONY: all bootstrap wine-up test-asan test-tsan build-fuzz fuzz test-fuzz coverage build build-linux build-windows test test-linux test-windows test-maven test-compat demo bench bench-jvm bench-trace javadoc dist check-reproducible clean
 
 all: build
 
@@ -128,6 +128,13 @@ bench: bootstrap
 bench-jvm: bootstrap
 	cmake --preset linux
 	cmake --build $(LINUX) -j $(JOBS) --target bench-jvm
+
+# Traced calls to a log file against standard output, this tree's library
+# beside the landed one (VORLAN_TRACE_BEFORE); the table also goes to
+# $(LINUX)/bench-trace.md.
+bench-trace: bootstrap
+	cmake --preset linux
+	cmake --build $(LINUX) -j $(JOBS) --target bench-trace
 
 # The reference of the native methods as HTML: build/linux/javadoc/index.html.
 javadoc: bootstrap

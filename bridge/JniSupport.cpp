@@ -1,7 +1,10 @@
 #include "bridge/JniSupport.h"
 
 #include <climits>
+#include <cstdint>
 #include <cstring>
+#include <type_traits>
+#include <vector>
 
 namespace Bridge {
 
@@ -13,6 +16,16 @@ ScopedUtfChars::ScopedUtfChars(JNIEnv* env, jstring text) : m_env(env), m_text(t
 
 ScopedUtfChars::~ScopedUtfChars() {
     if (m_chars != nullptr) m_env->ReleaseStringUTFChars(m_text, m_chars);
+}
+
+JavaPath::JavaPath(JNIEnv* env, jstring text) {
+    static_assert(std::is_same<jchar, std::uint16_t>::value, "a Java char is a UTF-16 unit");
+    if (text == nullptr || env->ExceptionCheck()) return;
+    const jsize length = env->GetStringLength(text);
+    if (length <= 0) return;
+    std::vector<jchar> chars(static_cast<size_t>(length));
+    env->GetStringRegion(text, 0, length, chars.data());
+    m_path = Platform::PathFromJavaChars(chars.data(), chars.size());
 }
 
 bool ArgumentsPresent(const char* method, std::initializer_list<NamedArgument> arguments) {

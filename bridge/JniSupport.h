@@ -1,8 +1,9 @@
 #pragma once
 
 // Small helpers every native method uses: the guard that keeps C++ exceptions
-// on this side of the JNI boundary, a scoped holder for GetStringUTFChars, the
-// null-argument check, and the makers of Java results.
+// on this side of the JNI boundary, a scoped holder for GetStringUTFChars, a
+// Java string as a file path, the null-argument check, and the makers of Java
+// results.
 
 #include <jni.h>
 
@@ -10,6 +11,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "engine/Platform.h"
 #include "log/Logger.h"
 #include "xml/XmlOutput.h"
 
@@ -37,6 +39,21 @@ private:
     JNIEnv* m_env;
     jstring m_text;
     const char* m_chars;
+};
+
+// The characters of a Java string as a path the bridge itself opens or checks
+// (the engine library, the log file, the file checks): the string's UTF-16,
+// copied out with GetStringRegion and made the platform's path (UTF-8 on
+// Linux, UTF-16 for the wide functions on Windows). Not the text the engine or
+// a trace line gets: those keep the modified UTF-8 of ScopedUtfChars. Empty
+// for a null string, and when a Java exception is already pending.
+class JavaPath {
+public:
+    JavaPath(JNIEnv* env, jstring text);
+    const Platform::NativePath& native() const { return m_path; }
+
+private:
+    Platform::NativePath m_path;
 };
 
 struct NamedArgument {

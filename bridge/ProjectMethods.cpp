@@ -15,6 +15,7 @@
 #include "engine/VorlanApi.h"
 #include "log/Logger.h"
 
+using Bridge::JavaPath;
 using Bridge::ScopedUtfChars;
 using Bridge::SplitList;
 using Utils::Logger;
@@ -89,10 +90,10 @@ JNIEXPORT jlong JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_createPr
             const char* configPath = api->GetUserConfigPath();
             Logger::Log(2, "\nUser config path = %s\n", configPath != nullptr ? configPath : "(null)");
             // Traces only: missing files still go to the engine.
-            fileExists(acf.c_str(), 0);
-            fileExists(rcf.c_str(), 0);
-            fileExists(cct.c_str(), 0);
-            fileExists(loc.c_str(), 1);
+            fileExists(acf.c_str(), JavaPath(env, acfFile).native(), 0);
+            fileExists(rcf.c_str(), JavaPath(env, rcfFile).native(), 0);
+            fileExists(cct.c_str(), JavaPath(env, cctFile).native(), 0);
+            fileExists(loc.c_str(), JavaPath(env, location).native(), 1);
             Logger::Log(2,
                         "\nEnter call createProject() with parameters: \n\t location = %s \n\t name = %s \n\t "
                         "acfFile = %s \n\t rcfFile = %s \n\t cctFile = %s ",
@@ -109,7 +110,7 @@ JNIEXPORT jlong JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_addCCT(J
     return Bridge::Guard<jlong>("addCCT", -1, [&]() -> jlong {
         ScopedUtfChars path(env, cctFilePath);
         if (!Bridge::ArgumentsPresent("addCCT", {{"cctFilePath", path}})) return -1;
-        fileExists(path.c_str(), 0);
+        fileExists(path.c_str(), JavaPath(env, cctFilePath).native(), 0);
         Logger::Log(2, "\nEnter call addCCT() with parameter %s\n", path.c_str());
         return VorlanApi::GetInstance()->AddCCT(path.c_str());
     });
@@ -120,7 +121,7 @@ JNIEXPORT jlong JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_setActiv
     return Bridge::Guard<jlong>("setActiveCCT", -1, [&]() -> jlong {
         ScopedUtfChars path(env, cctFileName);
         if (!Bridge::ArgumentsPresent("setActiveCCT", {{"cctFileName", path}})) return -1;
-        fileExists(path.c_str(), 0);
+        fileExists(path.c_str(), JavaPath(env, cctFileName).native(), 0);
         Logger::Log(2, "\nEnter call setActiveCT() with parameter %d, %s\n", static_cast<int>(lang), path.c_str());
         return VorlanApi::GetInstance()->SetActiveCCT(lang, path.c_str());
     });

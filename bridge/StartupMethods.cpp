@@ -19,7 +19,8 @@ JNIEXPORT jstring JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_initJn
         {
             ScopedUtfChars path(env, libraryPath);
             if (path.failed()) return nullptr;
-            std::string failure = VorlanApi::GetInstance()->InitVorlanApi(path.c_str());
+            std::string failure =
+                VorlanApi::GetInstance()->InitVorlanApi(path.c_str(), Bridge::JavaPath(env, libraryPath).native());
             if (!failure.empty()) {
                 result = failure;
                 Logger::Log(1, "%s\n", result.c_str());
@@ -35,6 +36,6 @@ JNIEXPORT void JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_setNative
     Bridge::GuardVoid("setNativeLogFile", [&] {
         ScopedUtfChars chars(env, path);
         if (!Bridge::ArgumentsPresent("setNativeLogFile", {{"path", chars}})) return;
-        Logger::SetLogFile(chars.c_str());
+        Logger::SetLogFile(chars.c_str(), Bridge::JavaPath(env, path).native());
     });
 }

@@ -30,26 +30,40 @@ void VorlanApi::Destroy() {
 }
 
 std::string VorlanApi::InitVorlanApi(const char* libraryPath) {
+    return InitVorlanApi(libraryPath, Platform::PathFromNarrow(libraryPath));
+}
+
+std::string VorlanApi::InitVorlanApi(const char* libraryPath, const Platform::NativePath& file) {
     Logger::Log(2, "\nCall %s\n", VORLAN_METHOD("InitVorlanApi"));
 
     std::lock_guard<std::mutex> guard(s_initLock);
     if (m_hLibrary != nullptr) return std::string();
 
     Logger::Log(2, "\tTrying to load from: %s \n", libraryPath);
-    void* library = Platform::OpenLibrary(libraryPath);
+    void* library = Platform::OpenLibrary(file);
     if (library == nullptr) return Platform::LoadFailureText(libraryPath);
     m_hLibrary = library;
 
     // Resolve every name in table order; a missing one stays null and the
-    // load still succeeds.
-#define VORLAN_RESOLVE_ENTRY(name, result, params)                       \
-    {                                                                    \
-        void* entry = nullptr;                                           \
-        if (LoadProcAddress(entry, #name))                               \
-            m_pf_##name = reinterpret_cast<VorlanEntry::name>(entry);    \
+    // load still succeeds, as long as one name resolves.
+    bool anyEntry = false;
+#define VORLAN_RESOLVE_ENTRY(name, result, params)                    \
+    {                                                                 \
+        void* entry = nullptr;                                        \
+        if (LoadProcAddress(entry, #name)) {                          \
+            m_pf_##name = reinterpret_cast<VorlanEntry::name>(entry); \
+            anyEntry = true;                                          \
+        }                                                             \
     }
     VORLAN_ENTRY_POINTS(VORLAN_RESOLVE_ENTRY)
 #undef VORLAN_RESOLVE_ENTRY
+    if (!anyEntry) {
+        // Not an engine: closed again and the proxy stays unloaded, so that a
+        // later call can still load the engine.
+        m_hLibrary = nullptr;
+        Platform::CloseLibrary(library);
+        return Platform::NotAnEngineText(libraryPath);
+    }
     return std::string();
 }
 

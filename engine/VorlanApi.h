@@ -9,6 +9,7 @@
 #include <string>
 
 #include "engine/EntryPoints.h"
+#include "engine/Platform.h"
 #include "engine/KoTypes.h"
 
 namespace Utils {
@@ -53,6 +54,10 @@ public:
     virtual ~VorlanApi();
 
     // Empty when the engine is loaded (now or before), else the failure text.
+    // `libraryPath` is the path as traces and failure texts show it, `file` the
+    // path the library is opened by; the one-argument form reads `file` from
+    // `libraryPath` as the platform's narrow functions would.
+    std::string InitVorlanApi(const char* libraryPath, const Platform::NativePath& file);
     std::string InitVorlanApi(const char* libraryPath);
     virtual bool LoadProcAddress(void*& entry, const char* name);
     void SetAggregateCallback(AggregateCallback callback);

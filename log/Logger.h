@@ -2,8 +2,9 @@
 
 #include <atomic>
 #include <cstdarg>
-#include <mutex>
 #include <string>
+
+#include "engine/Platform.h"
 
 namespace Utils {
 
@@ -24,6 +25,10 @@ public:
         ;
 
     static void SetLogLevel(int level);
+    // `path` is the name as the Java string's modified UTF-8 gives it, `file`
+    // the path the file system knows it by. The narrow form takes the file's
+    // path from the name as the platform's narrow functions read it.
+    static void SetLogFile(const char* path, const Platform::NativePath& file);
     static void SetLogFile(const char* path);
 
     static bool IsEnabled(int level) { return level <= g_nLogLevel.load(std::memory_order_relaxed); }
@@ -31,13 +36,18 @@ public:
     // The stored file name (a copy, taken under the logger's lock).
     static std::string LogFile();
 
+    // How long the open log file is trusted before it is compared again with
+    // the file its name gives (renamed, deleted), and before a name that could
+    // not be opened is tried again.
+    static constexpr int kRecheckMilliseconds = 100;
+
 private:
     static void Write(const char* format, va_list args);
 
-    // Guarded by s_fileLock, so that SetLogFile racing Log cannot tear it; the
-    // same lock keeps lines from different threads whole.
+    // Guarded by the logger's lock (Logger.cpp), so that SetLogFile racing Log
+    // cannot tear it. That lock is held for memory operations only, never
+    // across a call that may wait on the file system.
     static std::string g_szLogFile;
-    static std::mutex s_fileLock;
 };
 
 }  // namespace Utils

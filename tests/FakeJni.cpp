@@ -50,10 +50,33 @@ bool IsValidModifiedUtf8(const std::string& bytes) {
     return true;
 }
 
+std::u16string Utf16OfModifiedUtf8(const std::string& bytes) {
+    const unsigned char* s = reinterpret_cast<const unsigned char*>(bytes.data());
+    std::u16string units;
+    for (size_t i = 0; i < bytes.size();) {
+        if (s[i] < 0x80) {
+            units.push_back(s[i]);
+            i += 1;
+        } else if ((s[i] & 0xE0) == 0xC0 && i + 1 < bytes.size()) {
+            units.push_back(static_cast<char16_t>(((s[i] & 0x1Fu) << 6) | (s[i + 1] & 0x3Fu)));
+            i += 2;
+        } else if (i + 2 < bytes.size()) {
+            units.push_back(
+                static_cast<char16_t>(((s[i] & 0x0Fu) << 12) | ((s[i + 1] & 0x3Fu) << 6) | (s[i + 2] & 0x3Fu)));
+            i += 3;
+        } else {
+            break;
+        }
+    }
+    return units;
+}
+
 FakeJni::FakeJni() {
     void* slots[kSlots];
     fillUnexpected(slots, std::make_index_sequence<kSlots>());
     std::memcpy(&m_functions, slots, sizeof m_functions);
+    m_functions.GetStringLength = &FakeJni::GetStringLength;
+    m_functions.GetStringRegion = &FakeJni::GetStringRegion;
     m_functions.GetStringUTFChars = &FakeJni::GetStringUTFChars;
     m_functions.ReleaseStringUTFChars = &FakeJni::ReleaseStringUTFChars;
     m_functions.NewStringUTF = &FakeJni::NewStringUTF;
@@ -80,6 +103,29 @@ std::string FakeJni::bytes(jbyteArray a) const {
     if (a == nullptr) return "<null jbyteArray>";
     const std::vector<jbyte>& data = reinterpret_cast<const JavaBytes*>(a)->data;
     return std::string(reinterpret_cast<const char*>(data.data()), data.size());
+}
+
+jsize JNICALL FakeJni::GetStringLength(JNIEnv* env, jstring s) {
+    FakeJni& self = of(env);
+    if (s == nullptr || self.m_exception) {
+        std::fprintf(stderr, "FakeJni: GetStringLength on a null jstring or with an exception pending\n");
+        std::abort();
+    }
+    return static_cast<jsize>(Utf16OfModifiedUtf8(reinterpret_cast<JavaString*>(s)->utf).size());
+}
+
+void JNICALL FakeJni::GetStringRegion(JNIEnv* env, jstring s, jsize start, jsize length, jchar* buf) {
+    FakeJni& self = of(env);
+    if (s == nullptr || self.m_exception) {
+        std::fprintf(stderr, "FakeJni: GetStringRegion on a null jstring or with an exception pending\n");
+        std::abort();
+    }
+    const std::u16string units = Utf16OfModifiedUtf8(reinterpret_cast<JavaString*>(s)->utf);
+    if (start < 0 || length < 0 || static_cast<size_t>(start) + static_cast<size_t>(length) > units.size()) {
+        self.m_exception = true;  // StringIndexOutOfBoundsException
+        return;
+    }
+    for (jsize i = 0; i < length; ++i) buf[i] = units[static_cast<size_t>(start + i)];
 }
 
 const char* JNICALL FakeJni::GetStringUTFChars(JNIEnv* env, jstring s, jboolean* isCopy) {

@@ -2,7 +2,7 @@
 
 // A fake JNI environment for end-to-end tests of the exported functions: a real
 // JNINativeInterface_ table whose unused slots abort the test program. It holds
-// Java strings and byte arrays, checks that every GetStringUTFChars is
+// Java strings (as modified UTF-8, handed out as UTF-16 too) and byte arrays, checks that every GetStringUTFChars is
 // released and that every string handed to NewStringUTF is valid modified
 // UTF-8, and can be told to fail a JNI call the way an out-of-memory JVM does.
 // While a Java exception is pending only ExceptionCheck and
@@ -62,6 +62,8 @@ private:
 
     static FakeJni& of(JNIEnv* env) { return *reinterpret_cast<Holder*>(env)->owner; }
 
+    static jsize JNICALL GetStringLength(JNIEnv* env, jstring s);
+    static void JNICALL GetStringRegion(JNIEnv* env, jstring s, jsize start, jsize length, jchar* buf);
     static const char* JNICALL GetStringUTFChars(JNIEnv* env, jstring s, jboolean* isCopy);
     static void JNICALL ReleaseStringUTFChars(JNIEnv* env, jstring s, const char* chars);
     static jstring JNICALL NewStringUTF(JNIEnv* env, const char* utf);
@@ -83,3 +85,6 @@ private:
 
 // Independent check of modified UTF-8, as the JVM reads it.
 bool IsValidModifiedUtf8(const std::string& bytes);
+
+// The UTF-16 units that valid modified UTF-8 encodes.
+std::u16string Utf16OfModifiedUtf8(const std::string& bytes);

@@ -67,6 +67,35 @@ TEST(JniGuard, AnEscapingExceptionBecomesOneErrorLineAndTheFallback) {
 
 class JniResults : public BridgeTest {};
 
+TEST_F(JniResults, JavaPathIsTheStringsCharactersAsTheFileSystemNamesThem) {
+    struct Row {
+        const char* java;          // the Java string, in modified UTF-8
+        const char* onLinux;       // the path's bytes on Linux
+        std::u16string onWindows;  // its characters on Windows
+    };
+    const Row rows[] = {
+        {"/opt/a.so", "/opt/a.so", u"/opt/a.so"},
+        {"/J\xc3\xb6rg/\xe4\xb8\xad", "/J\xc3\xb6rg/\xe4\xb8\xad", u"/J\u00f6rg/\u4e2d"},
+        // A surrogate pair: one four-byte sequence, U+1F600 and U+10000.
+        {"a\xed\xa0\xbd\xed\xb8\x80z", "a\xf0\x9f\x98\x80z", u"a\U0001F600z"},
+        {"\xed\xa0\x80\xed\xb0\x80", "\xf0\x90\x80\x80", u"\U00010000"},
+        // Lone surrogates (a low one first, a high one last) and U+0000 keep
+        // their modified-UTF-8 bytes on Linux.
+        {"\xed\xb8\x80\xed\xa0\xbd", "\xed\xb8\x80\xed\xa0\xbd", std::u16string{char16_t(0xDE00), char16_t(0xD83D)}},
+        {"a\xc0\x80/", "a\xc0\x80/", std::u16string(u"a\0/", 3)},
+        {"", "", u""},
+    };
+    for (const Row& row : rows) {
+        const Platform::NativePath path = Bridge::JavaPath(jni.env(), jni.str(row.java)).native();
+#ifdef _WIN32
+        EXPECT_EQ(path, std::wstring(row.onWindows.begin(), row.onWindows.end())) << row.java;
+#else
+        EXPECT_EQ(path, row.onLinux) << row.java;
+#endif
+    }
+    EXPECT_TRUE(Bridge::JavaPath(jni.env(), nullptr).native().empty());
+}
+
 TEST_F(JniResults, GuardedStringMethodsReturnTheirFallbackText) {
     OutputCapture out(0);
     jstring s = Bridge::GuardString(jni.env(), "getX", "null", []() -> jstring { throw std::bad_alloc(); });

@@ -1,6 +1,9 @@
 // The logger: threshold filtering, standard output versus the log file, file
 // truncation, long messages.
 
+#include <chrono>
+#include <cstdio>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -108,4 +111,32 @@ TEST(Logger, ConcurrentLinesAndFileChangesKeepEveryLineWhole) {
             start = end + 1;
         }
     }
+}
+
+TEST(Logger, NoLineIsLostOrReorderedWhileTheFileIsCheckedAndOpenedAnew) {
+    // Long enough for several checks of the file (on Windows each one lets the
+    // file go and opens it again, holding the lines that come meanwhile).
+    const std::string file = TestDirectory() + "/steady.log";
+    Logger::SetLogFile(file.c_str());
+    Logger::SetLogLevel(2);
+    const int threads = 4, lines = 400;
+    std::vector<std::thread> running;
+    for (int t = 0; t < threads; ++t)
+        running.emplace_back([t] {
+            for (int i = 0; i < lines; ++i) {
+                Logger::Log(2, "thread %d line %d\n", t, i);
+                if (i % 2 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        });
+    for (std::thread& thread : running) thread.join();
+    std::vector<int> next(threads, 0);
+    std::istringstream text(ReadLogFile(file));
+    std::string line;
+    while (std::getline(text, line)) {
+        int t = -1, i = -1;
+        ASSERT_EQ(std::sscanf(line.c_str(), "thread %d line %d", &t, &i), 2) << line;
+        ASSERT_TRUE(t >= 0 && t < threads) << line;
+        EXPECT_EQ(i, next[t]++) << line;
+    }
+    for (int t = 0; t < threads; ++t) EXPECT_EQ(next[t], lines) << "thread " << t;
 }

@@ -11,6 +11,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <dlfcn.h>
 #include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,11 +24,52 @@ std::string TestLibrary(const std::string& base) { return LibraryNextToProgram(b
 std::string FullEngine() { return TestLibrary("Vorlan"); }
 std::string PartialEngine() { return TestLibrary("VorlanPartial"); }
 
-EngineDoubleControl* EngineControl(const std::string& path) {
-    void* library = Platform::OpenLibrary(path.c_str());
+namespace {
+EngineDoubleControl* controlOf(void* library) {
     if (library == nullptr) return nullptr;
     auto control = reinterpret_cast<EngineDoubleControl* (*)()>(Platform::FindSymbol(library, "engineDoubleControl"));
     return control != nullptr ? control() : nullptr;
+}
+}  // namespace
+
+EngineDoubleControl* EngineControl(const std::string& path) { return controlOf(Platform::OpenLibrary(path.c_str())); }
+
+EngineDoubleControl* EngineControl(const std::filesystem::path& path) {
+    return controlOf(Platform::OpenLibrary(path.native()));
+}
+
+bool LibraryIsLoaded(const std::string& path) {
+#ifdef _WIN32
+    return GetModuleHandleA(path.c_str()) != nullptr;
+#else
+    void* library = dlopen(path.c_str(), RTLD_LAZY | RTLD_NOLOAD);
+    if (library != nullptr) dlclose(library);
+    return library != nullptr;
+#endif
+}
+
+JavaNamedPath JavaNamedPath::operator/(const std::string& asciiName) const {
+#ifdef _WIN32
+    return {java + "\\" + asciiName, native / asciiName};
+#else
+    return {java + "/" + asciiName, native / asciiName};
+#endif
+}
+
+JavaNamedPath NonAsciiDirectory() {
+    JavaNamedPath dir;
+    // "déjà vu " and U+1F600: its surrogate pair in modified UTF-8, its one
+    // character in the file system's name.
+#ifdef _WIN32
+    dir.java = TestDirectory() + "\\d\xC3\xA9j\xC3\xA0 vu \xED\xA0\xBD\xED\xB8\x80";
+    dir.native = std::filesystem::path(TestDirectory()) / std::wstring(L"d\u00e9j\u00e0 vu \xD83D\xDE00");
+#else
+    dir.java = TestDirectory() + "/d\xC3\xA9j\xC3\xA0 vu \xED\xA0\xBD\xED\xB8\x80";
+    dir.native = TestDirectory() + "/d\xC3\xA9j\xC3\xA0 vu \xF0\x9F\x98\x80";
+#endif
+    std::filesystem::remove_all(dir.native);
+    std::filesystem::create_directory(dir.native);
+    return dir;
 }
 
 #ifdef _WIN32
@@ -82,14 +124,14 @@ std::string TestDirectory() {
 #endif
 }
 
-std::string ReadFile(const std::string& path) {
+std::string ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
 }
 
-std::string ReadLogFile(const std::string& path) {
+std::string ReadLogFile(const std::filesystem::path& path) {
     std::string text = ReadFile(path);
 #ifdef _WIN32
     std::string lf;
@@ -101,7 +143,7 @@ std::string ReadLogFile(const std::string& path) {
     return text;
 }
 
-void WriteFile(const std::string& path, const std::string& text) {
+void WriteFile(const std::filesystem::path& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << text;
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -23,15 +24,31 @@ std::string PartialEngine();  // the variant that lacks some of them
 
 // The control interface of the engine double at `path` (loaded if needed).
 EngineDoubleControl* EngineControl(const std::string& path);
+EngineDoubleControl* EngineControl(const std::filesystem::path& path);
 
 // A directory of its own for the running test, created empty.
 std::string TestDirectory();
-std::string ReadFile(const std::string& path);
+std::string ReadFile(const std::filesystem::path& path);
 // A log file as the logger wrote it: it appends in text mode, so the Windows
 // build's file has CRLF line ends where the Linux build's has LF; this gives
 // the text back with LF on both.
-std::string ReadLogFile(const std::string& path);
-void WriteFile(const std::string& path, const std::string& text);
+std::string ReadLogFile(const std::filesystem::path& path);
+void WriteFile(const std::filesystem::path& path, const std::string& text);
+
+// A path named outside ASCII, twice: as a Java string holds it (modified
+// UTF-8, for FakeJni::str and the trace lines) and as the file system names
+// it. The two are spelled out separately, not converted one from the other.
+struct JavaNamedPath {
+    std::string java;
+    std::filesystem::path native;
+    JavaNamedPath operator/(const std::string& asciiName) const;
+};
+// The running test's folder "déjà vu 😀" (a character outside the BMP),
+// created empty.
+JavaNamedPath NonAsciiDirectory();
+
+// Whether the library at `path` is loaded in this process.
+bool LibraryIsLoaded(const std::string& path);
 
 // Runs `work` on a new thread with a stack of `stackBytes` and waits for it:
 // deep record trees must serialise there without overflowing it.

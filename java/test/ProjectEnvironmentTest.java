@@ -5,11 +5,16 @@ import static org.junit.jupiter.api.Assertions.assertTrue;
 
 import com.vorlanworks.bridge.caller.VorlanBridge;
 
+import java.nio.charset.StandardCharsets;
 import java.nio.file.Files;
 import java.nio.file.Path;
+import java.util.ArrayList;
+import java.util.List;
 
 import org.junit.jupiter.api.BeforeAll;
+import org.junit.jupiter.api.DynamicTest;
 import org.junit.jupiter.api.Test;
+import org.junit.jupiter.api.TestFactory;
 import org.junit.jupiter.api.io.TempDir;
 
 /** Project and environment methods in a real JVM, against the scripted engine. */
@@ -36,6 +41,36 @@ class ProjectEnvironmentTest {
         assertEquals("", bridge.getKoFile("/src/a.c"));
         assertEquals("", bridge.getFiles());
         assertEquals("", bridge.getFileExtensions());
+    }
+
+    /**
+     * The log file and the file checks of the project methods in folders named outside ASCII: the
+     * bridge opens the paths the Java strings name, while its trace lines keep showing them in
+     * modified UTF-8.
+     */
+    @TestFactory
+    List<DynamicTest> logFileAndFileChecksInFoldersNamedOutsideAscii(@TempDir Path dir) {
+        List<DynamicTest> tests = new ArrayList<>();
+        for (String name : new String[] {"J\u00f6rg", "d\u00e9j\u00e0 vu", "emoji \ud83d\ude00", "\u4e2d\u6587 \ud840\udc0b \u00e9"}) {
+            tests.add(DynamicTest.dynamicTest(name, () -> {
+                Path folder = Files.createDirectory(dir.resolve(name));
+                Path cct = Files.writeString(folder.resolve("rules.cct"), "c");
+                Path log = folder.resolve("bridge.log");
+                Files.writeString(log, "stale");
+                bridge.setNativeLogFile(log.toString());
+                assertEquals(0L, Files.size(log));
+                bridge.setDebugLevel(2);
+                bridge.addCCT(cct.toString());
+                bridge.createProject(folder.toString(), "p", cct.toString(), cct.toString(), cct.toString());
+                bridge.setDebugLevel(0);
+                bridge.setNativeLogFile("");
+                String trace = new String(Files.readAllBytes(log), StandardCharsets.ISO_8859_1);
+                for (String line : new String[] {"\nFile " + cct + " exists!", "\nDirector " + folder + " exists"})
+                    assertTrue(trace.contains(BridgeLoader.modifiedUtf8(line)), line + " in " + trace);
+                assertFalse(trace.contains("NOT exists"), trace);
+            }));
+        }
+        return tests;
     }
 
     @Test

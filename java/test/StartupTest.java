@@ -53,14 +53,27 @@ class StartupTest {
     }
 
     @Test
+    @Order(3)
+    void aLibraryWithoutEngineEntriesIsNotLoaded() {
+        String library = System.getProperty("vorlan.bridge");
+        assertEquals("Failed to load libVorlan.so: " + library + ": none of the engine's entry points is exported",
+                bridge.initJniBridge(library));
+        assertEquals("0.0.0", bridge.getVersionNumber());
+    }
+
+    @Test
     @Order(4)
     void loadsTheEngineThenIgnoresLaterPaths() throws Exception {
-        Path log = dir.resolve("bridge.log");
+        // From a folder named outside ASCII, through a link to the engine, so that the engine
+        // script (EngineScript) reaches the very library the bridge loads.
+        Path folder = Files.createDirectory(dir.resolve("moteur \u00e9t\u00e9 \ud83d\ude00"));
+        Path engine = Files.createSymbolicLink(folder.resolve("libVorlan.so"), Path.of(BridgeLoader.engine()).toAbsolutePath());
+        Path log = folder.resolve("bridge.log");
         Files.writeString(log, "stale");
         bridge.setNativeLogFile(log.toString());
         assertEquals("", Files.readString(log));
         bridge.setDebugLevel(2);
-        assertEquals("OK", bridge.initJniBridge(BridgeLoader.engine()));
+        assertEquals("OK", bridge.initJniBridge(engine.toString()));
         assertEquals("OK", bridge.initJniBridge("/no/such/library.so"));
         bridge.setDebugLevel(0);
         String trace = new String(Files.readAllBytes(log), StandardCharsets.UTF_8);
@@ -69,6 +82,8 @@ class StartupTest {
         assertTrue(trace.startsWith("\nCall SetLogLevel \n\tAttempt to call VorlanApi::SetLogLevel failed because ptr2f is null \n"
                 + "\nEnter initJniBridge \ninitJniBridge: call InitVorlanApi() \n\nCall InitVorlanApi\n"), trace);
         assertTrue(trace.contains("[Success] find function entry for hasUptoDateResults and prt "), trace);
+        assertTrue(new String(Files.readAllBytes(log), StandardCharsets.ISO_8859_1)
+                .contains(BridgeLoader.modifiedUtf8("\tTrying to load from: " + engine + " \n")), trace);
         assertTrue(trace.endsWith("\nEnter initJniBridge \ninitJniBridge: call InitVorlanApi() \n\nCall InitVorlanApi\n\nExit initJniBridge \n"), trace);
         bridge.setNativeLogFile("");
     }

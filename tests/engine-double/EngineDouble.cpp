@@ -98,6 +98,12 @@ int release(const char* entry, T** address) {
 
 ENGINE_DOUBLE_EXPORT EngineDoubleControl* engineDoubleControl() { return &control(); }
 
+#ifdef VORLAN_NEEDS_DEPENDENCY
+// A DLL of the engine's own, which Windows must find beside the engine.
+extern "C" __declspec(dllimport) int vorlanDependency();
+ENGINE_DOUBLE_EXPORT int engineDoubleDependency() { return vorlanDependency(); }
+#endif
+
 ENGINE_DOUBLE_EXPORT int initDeploymentInfo() {
     record("initDeploymentInfo");
     return control().statusFor("initDeploymentInfo");
