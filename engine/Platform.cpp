@@ -296,14 +296,16 @@ bool LogFile::Append(const char* text, size_t length) {
     if (m_lost.load(std::memory_order_relaxed)) return false;
     // A write to a FIFO whose reader went away raises SIGPIPE, which ends a
     // process that keeps its default action: it is held back for this write
-    // and taken off again if the write raised it.
+    // and taken off again if the write raised it. sigprocmask, which glibc
+    // applies to the calling thread as pthread_sigmask does, binds to a symbol
+    // of every glibc (pthread_sigmask lives in libc only from 2.32 on).
     sigset_t pipeSignal, previous, pending;
     sigemptyset(&pipeSignal);
     sigaddset(&pipeSignal, SIGPIPE);
     sigemptyset(&pending);
     sigpending(&pending);
     const bool alreadyPending = sigismember(&pending, SIGPIPE) == 1;
-    pthread_sigmask(SIG_BLOCK, &pipeSignal, &previous);
+    sigprocmask(SIG_BLOCK, &pipeSignal, &previous);
     const bool written = writeAll(fd, text, length);
     if (!written && errno == EPIPE) {
         m_lost.store(true, std::memory_order_relaxed);
@@ -313,7 +315,7 @@ bool LogFile::Append(const char* text, size_t length) {
             }
         }
     }
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
     return written;
 }
 
