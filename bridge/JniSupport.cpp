@@ -124,7 +124,7 @@ jstring NewJavaString(JNIEnv* env, const std::string& text) {
 
 jbyteArray EmptyJavaBytes(JNIEnv* env) { return env->ExceptionCheck() ? nullptr : env->NewByteArray(0); }
 
-bool JavaBytesDocument::Begin(size_t bytes) {
+bool JavaArrayDestination::Begin(size_t bytes) {
     // One document per array; the writers stop every document at the largest
     // Java array.
     if (m_array != nullptr || m_failed || bytes > static_cast<size_t>(INT_MAX)) return false;
@@ -137,7 +137,7 @@ bool JavaBytesDocument::Begin(size_t bytes) {
     return true;
 }
 
-void JavaBytesDocument::Write(const char* bytes, size_t length) {
+void JavaArrayDestination::Write(const char* bytes, size_t length) {
     if (m_array == nullptr || m_failed) return;
     const size_t room = static_cast<size_t>(m_size - m_at);
     const jsize n = static_cast<jsize>(length < room ? length : room);
@@ -146,7 +146,7 @@ void JavaBytesDocument::Write(const char* bytes, size_t length) {
     m_at += n;
 }
 
-jbyteArray JavaBytesDocument::Result() {
+jbyteArray JavaArrayDestination::Result() {
     if (m_failed) return nullptr;
     return m_array != nullptr ? m_array : EmptyJavaBytes(m_env);
 }

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "log/Logger.h"
-#include "xml/XmlOutput.h"
+#include "xml/Destination.h"
 
 // The exported name of a native method, as the exit lines write it.
 #define VORLAN_JNI_NAME(method) "Java_com_vorlanworks_bridge_caller_VorlanBridge_" method
@@ -65,11 +65,11 @@ jbyteArray EmptyJavaBytes(JNIEnv* env);
 // measured size, then filled piece by piece from the writer's small buffer,
 // so the text never exists whole in native memory. No JNI critical region is
 // held while the engine's records are walked.
-class JavaBytesDocument final : public Utils::Xml::Document {
+class JavaArrayDestination final : public Utils::Xml::Destination {
 public:
-    explicit JavaBytesDocument(JNIEnv* env) : m_env(env) {}
-    JavaBytesDocument(const JavaBytesDocument&) = delete;
-    JavaBytesDocument& operator=(const JavaBytesDocument&) = delete;
+    explicit JavaArrayDestination(JNIEnv* env) : m_env(env) {}
+    JavaArrayDestination(const JavaArrayDestination&) = delete;
+    JavaArrayDestination& operator=(const JavaArrayDestination&) = delete;
 
     // False when the JVM could not make the array (its exception is pending).
     bool Begin(size_t bytes) override;

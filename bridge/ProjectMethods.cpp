@@ -205,7 +205,7 @@ JNIEXPORT jbyteArray JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_get
         ScopedUtfChars items(env, count > 0 ? list : nullptr);
         if (count > 0 && !Bridge::ArgumentsPresent("getTrees", {{"list", items}})) return Bridge::EmptyJavaBytes(env);
         split = SplitList(items.c_str(), count, "getTrees", "list");
-        Bridge::JavaBytesDocument xml(env);
+        Bridge::JavaArrayDestination xml(env);
         VorlanApi::GetInstance()->GetTrees(flag != JNI_FALSE, static_cast<unsigned int>(count), split.items(), xml);
         return xml.Result();
     });

@@ -92,7 +92,7 @@ JNIEXPORT jbyteArray JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_get
     return Bridge::GuardBytes(env, "getDiagnostics", [&]() -> jbyteArray {
         ScopedUtfChars path(env, filePath);
         if (!Bridge::ArgumentsPresent("getDiagnostics", {{"filePath", path}})) return Bridge::EmptyJavaBytes(env);
-        Bridge::JavaBytesDocument xml(env);
+        Bridge::JavaArrayDestination xml(env);
         VorlanApi::GetInstance()->GetDiagnostics(path.c_str(), nullptr, nullptr, 0, xml);
         // Null when the array could not be made; the JVM's exception stays.
         return xml.Result();

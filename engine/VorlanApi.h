@@ -13,7 +13,7 @@
 
 namespace Utils {
 namespace Xml {
-class Document;
+class Destination;
 }
 }  // namespace Utils
 
@@ -111,10 +111,10 @@ public:
     // not begun when there is no document (the entry is missing, no record
     // came back, or the document is not written: too large, or looping).
     void GetDiagnostics(const char* filePath, KoMessageArray_C* messages, KoRuleArray_C* rules,
-                        KoSuppressionState_C mask, Utils::Xml::Document& document);
-    void GetRuleGroups(Utils::Xml::Document& document);
-    void GetMessageRuleMap(Utils::Xml::Document& document);
-    void GetTrees(bool flag, unsigned int count, char** list, Utils::Xml::Document& document);
+                        KoSuppressionState_C mask, Utils::Xml::Destination& document);
+    void GetRuleGroups(Utils::Xml::Destination& document);
+    void GetMessageRuleMap(Utils::Xml::Destination& document);
+    void GetTrees(bool flag, unsigned int count, char** list, Utils::Xml::Destination& document);
     std::string GetKoFile(const char* filePath);
     std::string GetFiles();
     std::string GetMappedFileExtensions();

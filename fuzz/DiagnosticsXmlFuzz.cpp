@@ -11,7 +11,9 @@
 
 #include "engine/KoDiagnostics.h"
 #include "fuzz/RecordProgram.h"
+#include "tests/MeasuredDocument.h"
 #include "xml/DiagnosticsXml.h"
+#include "xml/extras/Serialize.h"
 
 using namespace FuzzRecords;
 
@@ -156,16 +158,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string written = Utils::SerializeDiagnosticArray(list);
     ExpectSame("KOE document", written, document);
     ExpectBalanced("KOE document", program, written);
-    const size_t measured = Utils::Xml::MeasureDiagnosticArray(list);
-    if (measured != written.size()) {
-        std::fprintf(stderr, "measured %zu bytes, wrote %zu\n", measured, written.size());
+    MeasuredDocument measured;
+    Utils::Xml::WriteDiagnosticArray(measured, list);
+    if (measured.measured != measured.written.size()) {
+        std::fprintf(stderr, "measured %zu bytes, wrote %zu\n", measured.measured, measured.written.size());
         std::abort();
     }
     ExpectSame("KOD list", Utils::SerializeDiagnosticArrayIndividual(list), wrapped);
 
-    // The appending forms keep what the buffer held.
+    // Appending keeps what the string held.
     std::string appended = "<KOE>";
-    Utils::Xml::AppendDiagnosticArray(appended, list);
+    Utils::Xml::StringDestination destination(appended);
+    Utils::Xml::WriteDiagnosticArray(destination, list);
     ExpectSame("appended KOE document", appended, "<KOE>" + document);
 
     for (uint32_t i = 0; i < CountOf(list); ++i) {

@@ -11,6 +11,7 @@
 #include "engine/KoProject.h"
 #include "fuzz/RecordProgram.h"
 #include "xml/ProjectXml.h"
+#include "xml/extras/Serialize.h"
 
 using namespace FuzzRecords;
 
@@ -194,7 +195,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     std::string joined, expectedJoined = "list:";
     joined = "list:";
-    Utils::Xml::AppendJoined(joined, strings);
+    Utils::Xml::StringDestination destination(joined);
+    Utils::Xml::WriteJoined(destination, strings);
     Joined(
         expectedJoined, CountOf(strings), [strings](uint32_t i) { return strings->at(i); }, false);
     ExpectSame("joined list", joined, expectedJoined);

@@ -6,8 +6,10 @@
 #include <string>
 
 #include "tests/DiagnosticRecords.h"
+#include "tests/MeasuredDocument.h"
 #include "tests/TestSupport.h"
 #include "xml/DiagnosticsXml.h"
+#include "xml/extras/Serialize.h"
 
 using namespace Utils;
 
@@ -152,14 +154,17 @@ TEST(DiagnosticsXml, MeasuredLengthIsTheWrittenLength) {
         records.Diagnostic(records.Message(markup, nullptr, INT_MIN, "", markup, "p", {markup, nullptr}), {markup},
                            {records.Location(markup, INT_MAX, -10), records.Location("f", 9, 10)}, {broken}, 1, -1);
     broken->parameters = nullptr;
-    for (KoDiagnosticArray_C* list : {records.List({}), records.List({nullptr}), records.List({full, broken})}) {
-        const std::string written = SerializeDiagnosticArray(list);
-        EXPECT_EQ(Xml::MeasureDiagnosticArray(list), written.size()) << written;
+    for (KoDiagnosticArray_C* list : {records.List({}), records.List({nullptr}), records.List({full, broken}),
+                                      static_cast<KoDiagnosticArray_C*>(nullptr)}) {
+        MeasuredDocument document;
+        Xml::WriteDiagnosticArray(document, list);
+        EXPECT_EQ(document.measured, document.written.size()) << document.written;
+        EXPECT_EQ(document.written, SerializeDiagnosticArray(list));
     }
-    EXPECT_EQ(Xml::MeasureDiagnosticArray(nullptr), 0u);
-    // Appending keeps what the buffer held.
+    // Appending keeps what the string held.
     std::string out = "head";
-    Xml::AppendDiagnosticArray(out, records.List({}));
+    Xml::StringDestination destination(out);
+    Xml::WriteDiagnosticArray(destination, records.List({}));
     EXPECT_EQ(out, "head<KOE></KOE>");
 }
 
@@ -190,7 +195,9 @@ TEST(DiagnosticsXml, RandomTreesMatchAPlainRecursiveWriter) {
         }
         KoDiagnosticArray_C* list = records.List(level);
         ASSERT_EQ(SerializeDiagnosticArrayIndividual(list), ReferenceList(list)) << "round " << round;
-        ASSERT_EQ(Xml::MeasureDiagnosticArray(list), SerializeDiagnosticArray(list).size()) << "round " << round;
+        MeasuredDocument document;
+        Xml::WriteDiagnosticArray(document, list);
+        ASSERT_EQ(document.measured, document.written.size()) << "round " << round;
     }
 }
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "xml/XmlPrimitives.h"
+#include "xml/extras/Serialize.h"
 
 inline std::string FiveReplacements(std::string text) {
     Utils::replaceSubstring(text, "&", "&amp;");

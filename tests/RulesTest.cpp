@@ -7,7 +7,7 @@
 
 #include "engine/Platform.h"
 #include "engine/VorlanApi.h"
-#include "xml/XmlOutput.h"
+#include "xml/Destination.h"
 #include "tests/RuleRecords.h"
 #include "tests/TestSupport.h"
 
@@ -182,7 +182,7 @@ TEST_F(RulesTest, MissingReleaseEntryStillReturnsTheDocument) {
 
     OutputCapture out(2);
     std::string groups, map;
-    Utils::Xml::StringDocument groupsDocument(groups), mapDocument(map);
+    Utils::Xml::StringDestination groupsDocument(groups), mapDocument(map);
     proxy.GetRuleGroups(groupsDocument);
     proxy.GetMessageRuleMap(mapDocument);
     EXPECT_EQ(groups, kEmptyGroups);

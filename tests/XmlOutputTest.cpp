@@ -1,5 +1,6 @@
 // The writer under the serialisers: escaping scans, integer formatting, the
-// staging buffer and its hand-over to the result, and the meter that sizes it.
+// field kinds through the staging buffer and its hand-over to the result, the
+// meter that sizes it, and the nested walk with its bounds.
 
 #include <climits>
 #include <random>
@@ -7,8 +8,8 @@
 
 #include "tests/EscapeReference.h"
 #include "tests/TestSupport.h"
-#include "xml/XmlOutput.h"
-#include "xml/XmlPrimitives.h"
+#include "xml/Writing.h"
+#include "xml/extras/Serialize.h"
 
 using namespace Utils;
 
@@ -62,7 +63,10 @@ TEST(XmlOutput, ScansAgreeWithAPlainSearchAtEveryLengthAndPlace) {
         ASSERT_EQ(Xml::EscapedLength(at, text.size()), escaped.size()) << text;
         ASSERT_EQ(ValidateForXML(text), escaped) << text;
         std::string out = "x";
-        Xml::AppendEscaped(out, at, text.size());
+        Xml::StringDestination destination(out);
+        Xml::Output output(destination);
+        output.Escape(at, text.size());
+        output.Flush();
         ASSERT_EQ(out, "x" + escaped) << text;
     }
 }
@@ -92,7 +96,7 @@ TEST(XmlOutput, DecimalsOfEveryWidthAndSign) {
     }
 }
 
-// Every kind of element, with texts from empty to several stages long, agrees
+// Every kind of field, with texts from empty to several stages long, agrees
 // with the element written by hand, and the meter counts exactly what the
 // output wrote, also when it is appended to text already in the string.
 TEST(XmlOutput, ElementsAcrossStageBoundariesMatchTheirMeasure) {
@@ -103,7 +107,7 @@ TEST(XmlOutput, ElementsAcrossStageBoundariesMatchTheirMeasure) {
         std::string out = round % 2 == 0 ? "" : "kept";
         std::string expected = out;
         Xml::Meter meter;
-        Xml::StringDocument document(out);
+        Xml::StringDestination document(out);
         Xml::Output output(document);
         for (int element = 0; element < 300; ++element) {
             // Mostly short texts, some far longer than the stage.
@@ -115,23 +119,23 @@ TEST(XmlOutput, ElementsAcrossStageBoundariesMatchTheirMeasure) {
             const int32_t value = static_cast<int32_t>(random());
             switch (random() % 6) {
                 case 0:
-                    output.Node(t, text.c_str());
-                    meter.Node(t, text.c_str());
+                    Xml::Verbatim(output, t, text.c_str());
+                    Xml::Verbatim(meter, t, text.c_str());
                     expected += Element(name, text);
                     break;
                 case 1:
-                    output.SafeNode(t, text.c_str());
-                    meter.SafeNode(t, text.c_str());
+                    Xml::Escaped(output, t, text.c_str());
+                    Xml::Escaped(meter, t, text.c_str());
                     expected += Element(name, FiveReplacements(text));
                     break;
                 case 2:
-                    output.CDataNode(t, text.c_str());
-                    meter.CDataNode(t, text.c_str());
+                    Xml::CData(output, t, text.c_str());
+                    Xml::CData(meter, t, text.c_str());
                     expected += Element(name, "<![CDATA[" + text + "]]>");
                     break;
                 case 3:
-                    output.IntNode(t, value);
-                    meter.IntNode(t, value);
+                    Xml::Integer(output, t, value);
+                    Xml::Integer(meter, t, value);
                     expected += Element(name, std::to_string(value));
                     break;
                 case 4:
@@ -144,16 +148,16 @@ TEST(XmlOutput, ElementsAcrossStageBoundariesMatchTheirMeasure) {
                     expected += Element(name, text);
                     break;
                 default:
-                    output.Node(t, nullptr);
-                    output.SafeNode(t, nullptr);
-                    output.CDataNode(t, nullptr);
-                    meter.Node(t, nullptr);
-                    meter.SafeNode(t, nullptr);
-                    meter.CDataNode(t, nullptr);
+                    Xml::Verbatim(output, t, nullptr);
+                    Xml::Escaped(output, t, nullptr);
+                    Xml::CData(output, t, nullptr);
+                    Xml::Verbatim(meter, t, nullptr);
+                    Xml::Escaped(meter, t, nullptr);
+                    Xml::CData(meter, t, nullptr);
                     expected += Element(name, "") + Element(name, "") + Element(name, "<![CDATA[]]>");
             }
         }
-        output.Finish();
+        output.Flush();
         ASSERT_EQ(out, expected) << "round " << round;
         ASSERT_EQ(meter.bytes(), expected.size() - (round % 2 == 0 ? 0 : 4)) << "round " << round;
     }
@@ -162,10 +166,11 @@ TEST(XmlOutput, ElementsAcrossStageBoundariesMatchTheirMeasure) {
 TEST(XmlOutput, MeasuredDocumentsAreReservedOnceAndRepeatedAppendsGrowGeometrically) {
     const Xml::ElementTags tag(tagRuleText);
     auto write = [&](auto& sink) {
-        for (int i = 0; i < 1000; ++i) sink.SafeNode(tag, "a < b");
+        for (int i = 0; i < 1000; ++i) Xml::Escaped(sink, tag, "a < b");
     };
     std::string fresh;
-    Xml::Sized(fresh, write);
+    Xml::StringDestination freshDestination(fresh);
+    Xml::MeasureThenWrite(freshDestination, write);
     EXPECT_EQ(fresh.size(), 1000u * 29);
     EXPECT_EQ(fresh.capacity(), fresh.size());
 
@@ -173,7 +178,8 @@ TEST(XmlOutput, MeasuredDocumentsAreReservedOnceAndRepeatedAppendsGrowGeometrica
     size_t reallocations = 0;
     for (int i = 0; i < 200; ++i) {
         const size_t capacity = grown.capacity();
-        Xml::Sized(grown, write);
+        Xml::StringDestination destination(grown);
+        Xml::MeasureThenWrite(destination, write);
         if (grown.capacity() != capacity) ++reallocations;
     }
     EXPECT_EQ(grown.size(), 200u * fresh.size());
@@ -185,12 +191,23 @@ TEST(XmlOutput, TagsLongerThanTheirSlotAreRefused) {
     EXPECT_THROW(Xml::ElementTags(std::string(30, 'n')), std::length_error);
     const Xml::ElementTags longest(std::string(29, 'n'));
     std::string out;
-    Xml::StringDocument document(out);
+    Xml::StringDestination document(out);
     Xml::Output output(document);
-    output.Node(longest, "v");
-    output.Finish();
+    Xml::Verbatim(output, longest, "v");
+    output.Flush();
     EXPECT_EQ(out, Element(std::string(29, 'n'), "v"));
 }
+
+struct Item;
+struct ItemList : KoCountedArray<Item*> {};
+struct Item {
+    ItemList* children;
+};
+// A list of one item, in the engine's layout.
+struct OneItem {
+    ItemList list;
+    Item* item;
+};
 
 // A document stops being measured as soon as it passes the largest Java array,
 // counting what the destination already holds; a walk whose list is its own
@@ -200,18 +217,24 @@ TEST(XmlOutput, DocumentsAreBoundedByTheLargestJavaArrayAndWalksByTheirRecords) 
     full.Raw(nullptr, 5);
     EXPECT_THROW(full.Raw(nullptr, 1), Xml::DocumentNotWritten);
 
-    struct Level {
-        const void* list;
+    // A chain of 100,000 items, each the one child of the one before.
+    const size_t n = 100000;
+    std::vector<Item> items(n);
+    std::vector<OneItem> lists(n);  // lists[i] holds items[i]: the outermost list, then children
+    for (size_t i = 0; i < n; ++i) lists[i] = {{{1, 0}}, &items[i]};
+    for (size_t i = 0; i + 1 < n; ++i) items[i].children = &lists[i + 1].list;
+    size_t entered = 0, left = 0;
+    Xml::NestedWalk<&Item::children> walk;
+    auto run = [&] {
+        entered = left = 0;
+        walk.Walk(&lists[0].list, [&](const Item&, uint32_t) { ++entered; }, [&](const Item&) { ++left; });
     };
-    // A path of 100,000 distinct lists is no loop. Then it turns back to the
-    // eighth and goes round: found before the path is twice as deep again.
-    std::vector<int> lists(100000);
-    Xml::Descent<Level> path;
-    for (const int& list : lists) path.push({&list});
-    size_t depth = lists.size();
-    auto goRound = [&] {
-        for (size_t i = 7;; i = i + 1 < lists.size() ? i + 1 : 7, ++depth) path.push({&lists[i]});
-    };
-    EXPECT_THROW(goRound(), Xml::DocumentNotWritten);
-    EXPECT_LE(depth, 2 * lists.size() + 2);
+    run();
+    EXPECT_EQ(entered, n);
+    EXPECT_EQ(left, n);
+    // Then the last turns back to the eighth and goes round: found before
+    // the path is twice as deep again.
+    items[n - 1].children = &lists[7].list;
+    EXPECT_THROW(run(), Xml::DocumentNotWritten);
+    EXPECT_LE(entered, 2 * n + 2);
 }

@@ -1,6 +1,9 @@
-#include "xml/XmlOutput.h"
+#include "xml/Escaping.h"
 
-#include <algorithm>
+#include <cstring>
+
+#include "xml/Output.h"
+#include "xml/Simd.h"
 
 namespace Utils {
 namespace Xml {
@@ -23,7 +26,19 @@ constexpr ExtraTable kExtra;
 
 inline uint8_t ExtraOf(char c) { return kExtra.bytes[static_cast<uint8_t>(c)]; }
 
+// Writes the entity of the markup character `c` at `at`, storing kEntityStore
+// bytes; returns its end.
+inline char* Entity(char* at, char c) {
+    static constexpr char kEntities[5][kEntityStore] = {"&amp;", "&lt;", "&gt;", "&apos;", "&quot;"};
+    static constexpr uint8_t kLengths[5] = {5, 4, 4, 6, 6};
+    const int i = c == '&' ? 0 : c == '<' ? 1 : c == '>' ? 2 : c == '\'' ? 3 : 4;
+    std::memcpy(at, kEntities[i], kEntityStore);
+    return at + kLengths[i];
+}
+
 #if VORLAN_SSE2
+inline __m128i Load16(const char* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); }
+
 // 0xFF in every lane holding a markup character. '<' and '>' differ only in
 // bit 1, '&' and '\'' only in bit 0, so three comparisons find all five.
 inline __m128i MarkupLanes(__m128i v) {
@@ -32,8 +47,6 @@ inline __m128i MarkupLanes(__m128i v) {
     const __m128i quote = _mm_cmpeq_epi8(v, _mm_set1_epi8('"'));
     return _mm_or_si128(_mm_or_si128(angles, ampApos), quote);
 }
-
-inline __m128i Load(const char* at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at)); }
 
 // Extra bytes of the characters in `v`, summed in two 64-bit lanes.
 inline __m128i ExtraLanes(__m128i v) {
@@ -78,31 +91,18 @@ inline __m128i ShortText(const char* text, size_t length, size_t* shift) {
 
 }  // namespace
 
-ElementTags::ElementTags(const std::string& name) : open{}, close{} {
-    if (name.size() + 3 > kSlot) throw std::length_error("tag name too long: " + name);
-    open[0] = '<';
-    std::memcpy(open + 1, name.data(), name.size());
-    open[name.size() + 1] = '>';
-    openLength = static_cast<uint32_t>(name.size() + 2);
-    close[0] = '<';
-    close[1] = '/';
-    std::memcpy(close + 2, name.data(), name.size());
-    close[name.size() + 2] = '>';
-    closeLength = static_cast<uint32_t>(name.size() + 3);
-}
-
 size_t FindMarkup(const char* text, size_t length) {
     size_t i = 0;
 #if VORLAN_SSE2
     if (length >= 16) {
         for (; i + 16 <= length; i += 16) {
-            const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(MarkupLanes(Load(text + i))));
+            const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(MarkupLanes(Load16(text + i))));
             if (mask != 0) return i + static_cast<size_t>(__builtin_ctz(mask));
         }
         if (i == length) return length;
         // The last sixteen bytes, without the ones already looked at.
         const size_t last = length - 16;
-        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(MarkupLanes(Load(text + last)))) >> (i - last);
+        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(MarkupLanes(Load16(text + last)))) >> (i - last);
         return mask != 0 ? i + static_cast<size_t>(__builtin_ctz(mask)) : length;
     }
     if (length >= 4) {
@@ -125,7 +125,7 @@ size_t EscapedLength(const char* text, size_t length) {
         __m128i sums = _mm_setzero_si128();
         size_t i = 0;
         for (; i + 16 <= length; i += 16) {
-            const __m128i v = Load(text + i);
+            const __m128i v = Load16(text + i);
             if (_mm_movemask_epi8(MarkupLanes(v)) != 0) sums = _mm_add_epi64(sums, ExtraLanes(v));
         }
         if (i < length) {
@@ -133,7 +133,7 @@ size_t EscapedLength(const char* text, size_t length) {
             static const int8_t kKeep[32] = {0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,
                                              -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
             const __m128i keep = _mm_loadu_si128(reinterpret_cast<const __m128i*>(kKeep + (length - i)));
-            const __m128i v = _mm_and_si128(Load(text + length - 16), keep);
+            const __m128i v = _mm_and_si128(Load16(text + length - 16), keep);
             if (_mm_movemask_epi8(MarkupLanes(v)) != 0) sums = _mm_add_epi64(sums, ExtraLanes(v));
         }
         return length + Sum(sums);
@@ -149,42 +149,14 @@ size_t EscapedLength(const char* text, size_t length) {
     return length + extra;
 }
 
-char* WriteDecimal(char* at, int32_t value) {
-    static constexpr char kPairs[] =
-        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-        "8081828384858687888990919293949596979899";
-    uint32_t magnitude = Magnitude(value);
-    if (value < 0) *at++ = '-';
-    if (magnitude < 10) {
-        *at = static_cast<char>('0' + magnitude);
-        return at + 1;
-    }
-    char* const end = at + DigitCount(magnitude);
-    char* p = end;
-    while (magnitude >= 100) {
-        const uint32_t pair = magnitude % 100;
-        magnitude /= 100;
-        p -= 2;
-        std::memcpy(p, kPairs + 2 * pair, 2);
-    }
-    if (magnitude >= 10) {
-        p -= 2;
-        std::memcpy(p, kPairs + 2 * magnitude, 2);
-    } else {
-        *--p = static_cast<char>('0' + magnitude);
-    }
-    return end;
-}
-
-void Output::Escaped(const char* text, size_t length) {
+void Output::Escape(const char* text, size_t length) {
 #if VORLAN_SSE2
     // Sixteen bytes at a time: the block is stored whole, and behind each
     // markup character its entity and then the rest of the block are stored
     // again, from a copy padded so that every load stays inside it.
     while (length >= 16) {
-        Room(kEscapeBlockRoom);
-        const __m128i v = Load(text);
+        MakeRoom(kEscapedBlockStore);
+        const __m128i v = Load16(text);
         unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(MarkupLanes(v)));
         char* at = m_at;
         _mm_storeu_si128(reinterpret_cast<__m128i*>(at), v);
@@ -196,7 +168,7 @@ void Output::Escaped(const char* text, size_t length) {
             do {
                 const size_t markup = static_cast<size_t>(__builtin_ctz(mask));
                 at = Entity(at + (markup - done), block[markup]);
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(at), Load(block + markup + 1));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(at), Load16(block + markup + 1));
                 done = markup + 1;
                 mask &= mask - 1;
             } while (mask != 0);
@@ -211,30 +183,11 @@ void Output::Escaped(const char* text, size_t length) {
         const size_t run = FindMarkup(text, length);
         Raw(text, run);
         if (run == length) return;
-        Room(kEntityStore);
+        MakeRoom(kEntityStore);
         m_at = Entity(m_at, text[run]);
         text += run + 1;
         length -= run + 1;
     }
-}
-
-void Output::Long(const char* text, size_t length) {
-    Finish();
-    if (length >= kStage / 2) {
-        m_out.Write(text, length);
-        return;
-    }
-    std::memcpy(m_at, text, length);
-    m_at += length;
-}
-
-void ThrowTooLarge() { throw DocumentNotWritten("it passes the largest Java array (2147483647 bytes)"); }
-
-void ThrowLoop() { throw DocumentNotWritten("its records loop (a list is its own ancestor)"); }
-
-bool HasRepeat(std::vector<const void*>& pointers) {
-    std::sort(pointers.begin(), pointers.end());
-    return std::adjacent_find(pointers.begin(), pointers.end()) != pointers.end();
 }
 
 }  // namespace Xml
