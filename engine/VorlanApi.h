@@ -45,16 +45,12 @@ class VorlanApi {
 public:
     typedef AggregateCallback_C AggregateCallback;
 
+    // The one instance, made on the first call; it lives until the process ends.
     static VorlanApi* GetInstance();
-    // Deletes the instance, so that the next GetInstance builds a fresh,
-    // unloaded one. The library handle is not closed.
-    static void Destroy();
-
-    virtual ~VorlanApi();
 
     // Empty when the engine is loaded (now or before), else the failure text.
     std::string InitVorlanApi(const char* libraryPath);
-    virtual bool LoadProcAddress(void*& entry, const char* name);
+    bool LoadProcAddress(void*& entry, const char* name);
     void SetAggregateCallback(AggregateCallback callback);
 
     // Forwarding methods: trace, call, trace the result; the fallback when the
@@ -132,10 +128,8 @@ public:
 #undef VORLAN_VISIT_ENTRY
     }
 
-protected:
-    VorlanApi();
-
 private:
+    VorlanApi() = default;
     VorlanApi(const VorlanApi&) = delete;
     VorlanApi& operator=(const VorlanApi&) = delete;
 
