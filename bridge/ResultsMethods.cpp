@@ -30,11 +30,8 @@ JNIEXPORT jlong JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_initResu
     return Bridge::Guard<jlong>("initResults", -1, [&]() -> jlong {
         int status;
         {
-            // One at a time: no JNI call may follow a failed conversion.
             ScopedUtfChars key(env, bindKey);
-            if (key.failed()) return -1;
             ScopedUtfChars where(env, location);
-            if (where.failed()) return -1;
             ScopedUtfChars what(env, name);
             if (!Bridge::ArgumentsPresent("initResults", {{"bindKey", key}, {"location", where}, {"name", what}}))
                 return -1;
