@@ -19,7 +19,9 @@
 namespace Bridge {
 
 // Holds the modified-UTF-8 characters of a Java string for one scope and
-// releases them on every way out.
+// releases them on every way out. Holders of one scope are released in the
+// reverse order of their declaration: the methods whose release order is
+// fixed declare them accordingly and say so.
 class ScopedUtfChars {
 public:
     ScopedUtfChars(JNIEnv* env, jstring text);

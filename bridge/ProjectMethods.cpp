@@ -57,6 +57,7 @@ JNIEXPORT jboolean JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_isTiv
     return Bridge::Guard<jboolean>("isTivraProject", JNI_FALSE, [&]() -> jboolean {
         bool answer;
         {
+            // Released in reverse: name, location.
             ScopedUtfChars loc(env, location);
             ScopedUtfChars nm(env, name);
             if (!Bridge::ArgumentsPresent("isTivraProject", {{"location", loc}, {"name", nm}})) return JNI_FALSE;
@@ -76,6 +77,7 @@ JNIEXPORT jlong JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_createPr
     return Bridge::Guard<jlong>("createProject", -1, [&]() -> jlong {
         int status;
         {
+            // Released in reverse: cctFile, rcfFile, acfFile, name, location.
             ScopedUtfChars loc(env, location);
             ScopedUtfChars nm(env, name);
             ScopedUtfChars acf(env, acfFile);
