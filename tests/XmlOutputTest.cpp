@@ -3,6 +3,7 @@
 // meter that sizes it, and the nested walk with its bounds.
 
 #include <climits>
+#include <cstring>
 #include <random>
 #include <string>
 
@@ -15,17 +16,23 @@ using namespace Utils;
 
 namespace {
 
-size_t FirstMarkup(const std::string& text) {
-    const size_t at = text.find_first_of("&<>'\"");
-    return at == std::string::npos ? text.size() : at;
+size_t FirstOf(const std::string& text, const char* set, bool unclean) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (unclean && (c >= 0x80 || (c < 0x20 && c != '\t' && c != '\n' && c != '\r'))) return i;
+        if (c != 0 && std::strchr(set, c) != nullptr) return i;
+    }
+    return text.size();
 }
+size_t FirstMarkup(const std::string& text) { return FirstOf(text, "&<>'\"", false); }
 
-// Texts of every length up to 70 with markup (or a near miss: '=', '%', '#',
-// bytes with the high bit set) at chosen places, read from the middle of a
+// Texts of every length up to 70 with stops of the scans (markup, controls,
+// bytes above 0x7F) or a near miss ('=', '%', '#', tab, line feed, DEL, ...)
+// at chosen places, read from the middle of a
 // larger block so that the scans' own bounds are what is tested.
 std::vector<std::string> Texts() {
-    const char markup[] = {'&', '<', '>', '\'', '"'};
-    const char nearMisses[] = {'=', '%', '#', '?', '$', '!', '\xbc', '\xbe', '\xa6', '\xa7', '\xa2'};
+    const char markup[] = {'&', '<', '>', '\'', '"', '\x01', '\x1f', '\x80', '\xbe', '\xff'};
+    const char nearMisses[] = {'=', '%', '#', '?', '$', '!', '\t', '\n', '\r', '\x7f', ' ', ']'};
     std::vector<std::string> texts;
     for (size_t length = 0; length <= 70; ++length) {
         std::string plain(length, 'a');
@@ -55,10 +62,14 @@ std::string Element(const std::string& name, const std::string& content) {
 
 TEST(XmlOutput, ScansAgreeWithAPlainSearchAtEveryLengthAndPlace) {
     for (const std::string& text : Texts()) {
-        // Copied into a block with markup on both sides of the text.
-        const std::string block = "<&\"" + text + "'>&";
-        const char* at = block.data() + 3;
+        // Copied into a block with stops on both sides of the text.
+        const std::string block = "<&\"\x01" + text + "\xff'>&";
+        const char* at = block.data() + 4;
         ASSERT_EQ(Xml::FindMarkup(at, text.size()), FirstMarkup(text)) << text;
+        ASSERT_EQ(Xml::FindEscapedStop(at, text.size()), FirstOf(text, "&<>'\"", true)) << text;
+        ASSERT_EQ(Xml::FindVerbatimStop(at, text.size()), FirstOf(text, "&<>", true)) << text;
+        ASSERT_EQ(Xml::FindCDataStop(at, text.size()), FirstOf(text, ">", true)) << text;
+        ASSERT_EQ(Xml::FindUnclean(at, text.size()), FirstOf(text, "", true)) << text;
         const std::string escaped = FiveReplacements(text);
         ASSERT_EQ(Xml::EscapedLength(at, text.size()), escaped.size()) << text;
         ASSERT_EQ(ValidateForXML(text), escaped) << text;
@@ -113,7 +124,9 @@ TEST(XmlOutput, ElementsAcrossStageBoundariesMatchTheirMeasure) {
             // Mostly short texts, some far longer than the stage.
             const size_t length = random() % 10 == 0 ? random() % 20000 : random() % 40;
             std::string text(length, 'x');
-            for (char& c : text) c = "ab&<c'd"[random() % 7];
+            // Markup of every field kind, a control, an invalid byte, a
+            // sequence split by the end of the text.
+            for (char& c : text) c = "ab&<c'd]]>\x01\xff\xc3\xa9"[random() % 14];
             const Xml::ElementTags& t = random() % 2 == 0 ? tag : shortTag;
             const std::string name = &t == &tag ? tagKoMessageRuleMapEntry : tagFile;
             const int32_t value = static_cast<int32_t>(random());
@@ -121,17 +134,17 @@ TEST(XmlOutput, ElementsAcrossStageBoundariesMatchTheirMeasure) {
                 case 0:
                     Xml::Verbatim(output, t, text.c_str());
                     Xml::Verbatim(meter, t, text.c_str());
-                    expected += Element(name, text);
+                    expected += Element(name, VerbatimContent(text));
                     break;
                 case 1:
                     Xml::Escaped(output, t, text.c_str());
                     Xml::Escaped(meter, t, text.c_str());
-                    expected += Element(name, FiveReplacements(text));
+                    expected += Element(name, EscapedContent(text));
                     break;
                 case 2:
                     Xml::CData(output, t, text.c_str());
                     Xml::CData(meter, t, text.c_str());
-                    expected += Element(name, "<![CDATA[" + text + "]]>");
+                    expected += Element(name, CDataContent(text));
                     break;
                 case 3:
                     Xml::Integer(output, t, value);

@@ -26,6 +26,24 @@ constexpr ExtraTable kExtra;
 
 inline uint8_t ExtraOf(char c) { return kExtra.bytes[static_cast<uint8_t>(c)]; }
 
+// The bytes each scan stops at. Every scan stops at a byte XML may not carry
+// as it is: a control other than tab, line feed and carriage return, and any
+// byte above 0x7F (the start or middle of a sequence, checked one by one).
+enum Stops : uint8_t { kMarkup = 1, kVerbatimMarkup = 2, kCDataMarkup = 4, kUnclean = 8 };
+
+struct StopTable {
+    uint8_t stops[256] = {};
+    constexpr StopTable() {
+        for (int c = 0; c < 0x20; ++c)
+            if (c != '\t' && c != '\n' && c != '\r') stops[c] = kUnclean;
+        for (int c = 0x80; c < 0x100; ++c) stops[c] = kUnclean;
+        for (char c : {'&', '<', '>', '\'', '"'}) stops[static_cast<uint8_t>(c)] |= kMarkup;
+        for (char c : {'&', '<', '>'}) stops[static_cast<uint8_t>(c)] |= kVerbatimMarkup;
+        stops[static_cast<uint8_t>('>')] |= kCDataMarkup;
+    }
+};
+constexpr StopTable kStops;
+
 // Writes the entity of the markup character `c` at `at`, storing kEntityStore
 // bytes; returns its end.
 inline char* Entity(char* at, char c) {
@@ -48,6 +66,27 @@ inline __m128i MarkupLanes(__m128i v) {
     return _mm_or_si128(_mm_or_si128(angles, ampApos), quote);
 }
 
+// 0xFF in every lane holding a control other than tab, line feed and carriage
+// return, or a byte above 0x7F (signed, those compare below 0x20 too).
+inline __m128i UncleanLanes(__m128i v) {
+    const __m128i low = _mm_cmplt_epi8(v, _mm_set1_epi8(0x20));
+    const __m128i allowed = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\t')),
+                                                      _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))),
+                                         _mm_cmpeq_epi8(v, _mm_set1_epi8('\r')));
+    return _mm_andnot_si128(allowed, low);
+}
+
+template <uint8_t kWhich>
+inline __m128i StopLanes(__m128i v) {
+    __m128i lanes = (kWhich & kUnclean) != 0 ? UncleanLanes(v) : _mm_setzero_si128();
+    if ((kWhich & kMarkup) != 0) lanes = _mm_or_si128(lanes, MarkupLanes(v));
+    if ((kWhich & kVerbatimMarkup) != 0)
+        lanes = _mm_or_si128(lanes, _mm_or_si128(_mm_cmpeq_epi8(_mm_or_si128(v, _mm_set1_epi8(2)), _mm_set1_epi8('>')),
+                                                 _mm_cmpeq_epi8(v, _mm_set1_epi8('&'))));
+    if ((kWhich & kCDataMarkup) != 0) lanes = _mm_or_si128(lanes, _mm_cmpeq_epi8(v, _mm_set1_epi8('>')));
+    return lanes;
+}
+
 // Extra bytes of the characters in `v`, summed in two 64-bit lanes.
 inline __m128i ExtraLanes(__m128i v) {
     const __m128i amp = _mm_and_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('&')), _mm_set1_epi8(4));
@@ -65,7 +104,8 @@ inline size_t Sum(__m128i sums) {
 
 // A text of 4 to 15 bytes in one vector, read without touching a byte outside
 // it: the first 8 (or 4) bytes in lanes 0 to 7, the last 8 (or 4) in lanes 8
-// to 15, with the lanes that repeat a byte of the first part zeroed. Lane j
+// to 15, with the lanes that repeat a byte of the first part set to spaces,
+// which no scan stops at and which add nothing escaped. Lane j
 // of the second part holds text[j - shift].
 inline __m128i ShortText(const char* text, size_t length, size_t* shift) {
     uint64_t head, tail;
@@ -79,44 +119,56 @@ inline __m128i ShortText(const char* text, size_t length, size_t* shift) {
         uint32_t first, last;
         std::memcpy(&first, text, 4);
         std::memcpy(&last, text + length - 4, 4);
-        head = first;
-        tail = last;
+        // Lanes 4 to 7 and 12 to 15 hold no text: spaces.
+        head = first | UINT64_C(0x2020202000000000);
+        tail = last | UINT64_C(0x2020202000000000);
     }
     const size_t repeated = 2 * part - length;  // 1 to 8 (little-endian: the low bytes)
-    tail = repeated >= 8 ? 0 : tail & (~uint64_t{0} << (8 * repeated));
+    const uint64_t keep = repeated >= 8 ? 0 : ~uint64_t{0} << (8 * repeated);
+    tail = (tail & keep) | (UINT64_C(0x2020202020202020) & ~keep);
     *shift = 8 + part - length;
     return _mm_set_epi64x(static_cast<long long>(tail), static_cast<long long>(head));
 }
 #endif
 
-}  // namespace
-
-size_t FindMarkup(const char* text, size_t length) {
+// Index of the first byte of text[0, length) that `kWhich` stops at, or `length`.
+template <uint8_t kWhich>
+size_t FindFirst(const char* text, size_t length) {
     size_t i = 0;
 #if VORLAN_SSE2
     if (length >= 16) {
         for (; i + 16 <= length; i += 16) {
-            const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(MarkupLanes(Load16(text + i))));
+            const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(StopLanes<kWhich>(Load16(text + i))));
             if (mask != 0) return i + static_cast<size_t>(__builtin_ctz(mask));
         }
         if (i == length) return length;
         // The last sixteen bytes, without the ones already looked at.
         const size_t last = length - 16;
-        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(MarkupLanes(Load16(text + last)))) >> (i - last);
+        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(StopLanes<kWhich>(Load16(text + last)))) >> (i - last);
         return mask != 0 ? i + static_cast<size_t>(__builtin_ctz(mask)) : length;
     }
     if (length >= 4) {
         size_t shift;
-        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(MarkupLanes(ShortText(text, length, &shift))));
+        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(StopLanes<kWhich>(ShortText(text, length, &shift))));
         if (mask == 0) return length;
         const size_t lane = static_cast<size_t>(__builtin_ctz(mask));
         return lane < 8 ? lane : lane - shift;
     }
 #endif
     for (; i < length; ++i)
-        if (ExtraOf(text[i]) != 0) return i;
+        if ((kStops.stops[static_cast<uint8_t>(text[i])] & kWhich) != 0) return i;
     return length;
 }
+
+}  // namespace
+
+size_t FindMarkup(const char* text, size_t length) { return FindFirst<kMarkup>(text, length); }
+size_t FindEscapedStop(const char* text, size_t length) { return FindFirst<kMarkup | kUnclean>(text, length); }
+size_t FindVerbatimStop(const char* text, size_t length) {
+    return FindFirst<kVerbatimMarkup | kUnclean>(text, length);
+}
+size_t FindCDataStop(const char* text, size_t length) { return FindFirst<kCDataMarkup | kUnclean>(text, length); }
+size_t FindUnclean(const char* text, size_t length) { return FindFirst<kUnclean>(text, length); }
 
 size_t EscapedLength(const char* text, size_t length) {
 #if VORLAN_SSE2

@@ -14,6 +14,15 @@ namespace Xml {
 
 // Index of the first of & < > ' " in text[0, length), or `length`.
 size_t FindMarkup(const char* text, size_t length);
+
+// Where a field's text first needs more than a copy, or `length`: a control
+// other than tab, line feed and carriage return, a byte above 0x7F, or the
+// field's markup: & < > ' " in an escaped field, & < > in a verbatim one, >
+// in CDATA. FindUnclean stops at the first two only.
+size_t FindEscapedStop(const char* text, size_t length);
+size_t FindVerbatimStop(const char* text, size_t length);
+size_t FindCDataStop(const char* text, size_t length);
+size_t FindUnclean(const char* text, size_t length);
 // Length of text[0, length) once escaped.
 size_t EscapedLength(const char* text, size_t length);
 

@@ -20,46 +20,150 @@
 #include "xml/NestedWalk.h"
 #include "xml/Output.h"
 #include "xml/Tags.h"
+#include "xml/Utf8.h"
 
 namespace Utils {
 namespace Xml {
 
 inline size_t TextLength(const char* text) { return text != nullptr ? std::strlen(text) : 0; }
 
-// <name>text</name>: the engine's text as it is.
+// Every field kind writes the engine's text as it is when that is well-formed
+// XML reading back to the text, which it nearly always is: one scan finds no
+// stop, and the element is copied in one piece. Otherwise the text is written
+// piece by piece: what XML 1.0 cannot carry becomes U+FFFD (DocumentCharacter,
+// xml/Utf8.h), and the field's markup is escaped as its kind says.
+
+// A character at a stop that is no markup: a control or a byte above 0x7F.
+// Returns the bytes of text read.
+template <typename Sink>
+size_t Character(Sink& sink, const char* text, size_t length) {
+    char bytes[4];
+    size_t written;
+    const size_t read = DocumentCharacter(text, length, bytes, &written);
+    sink.Raw(bytes, written);
+    return read;
+}
+
+// Whether text[at] closes a "]]>" that began in the same text.
+inline bool EndsCDataClose(const char* text, size_t at) { return at >= 2 && text[at - 1] == ']' && text[at - 2] == ']'; }
+
+// The rest of a field's text from its first stop on; `field` is the whole
+// text, [from, length) what is left. Verbatim: & and < as entities, the > of a
+// "]]>" as "&gt;". CDATA: each "]]>" splits the section between "]]" and ">".
+template <typename Sink>
+void VerbatimRest(Sink& sink, const char* field, size_t from, size_t length) {
+    for (;;) {
+        const char c = field[from];
+        if (c == '&') {
+            sink.Raw("&amp;", 5);
+            ++from;
+        } else if (c == '<') {
+            sink.Raw("&lt;", 4);
+            ++from;
+        } else if (c == '>') {
+            if (EndsCDataClose(field, from))
+                sink.Raw("&gt;", 4);
+            else
+                sink.Raw(">", 1);
+            ++from;
+        } else {
+            from += Character(sink, field + from, length - from);
+        }
+        const size_t run = FindVerbatimStop(field + from, length - from);
+        sink.Raw(field + from, run);
+        from += run;
+        if (from == length) return;
+    }
+}
+
+template <typename Sink>
+void CDataRest(Sink& sink, const char* field, size_t from, size_t length) {
+    for (;;) {
+        if (field[from] == '>') {
+            if (EndsCDataClose(field, from))
+                sink.Raw("]]><![CDATA[>", 13);
+            else
+                sink.Raw(">", 1);
+            ++from;
+        } else {
+            from += Character(sink, field + from, length - from);
+        }
+        const size_t run = FindCDataStop(field + from, length - from);
+        sink.Raw(field + from, run);
+        from += run;
+        if (from == length) return;
+    }
+}
+
+// An escaped text from its first stop on: what has no control and no byte
+// above 0x7F goes to the sink's escaper whole.
+template <typename Sink>
+void EscapedRest(Sink& sink, const char* text, size_t length) {
+    for (;;) {
+        const size_t clean = FindUnclean(text, length);
+        sink.Escape(text, clean);
+        if (clean == length) return;
+        const size_t read = clean + Character(sink, text + clean, length - clean);
+        text += read;
+        length -= read;
+        if (length == 0) return;
+    }
+}
+
+// <name>text</name>: the engine's text as it is, but for & < and "]]>".
 template <typename Sink>
 VORLAN_HOT_INLINE void Verbatim(Sink& sink, const ElementTags& tag, const char* text) {
-    sink.Element(tag, text, TextLength(text));
-}
-
-// The content of an escaped field: & < > ' " replaced by their entity
-// references. Most texts have none: they are copied in one piece.
-template <typename Sink>
-VORLAN_HOT_INLINE void EscapedText(Sink& sink, const char* text, size_t length) {
-    const size_t run = FindMarkup(text, length);
-    sink.Raw(text, run);
-    if (run != length) sink.Escape(text + run, length - run);
-}
-
-// <name>text</name>, the text escaped.
-template <typename Sink>
-VORLAN_HOT_INLINE void Escaped(Sink& sink, const ElementTags& tag, const char* text) {
     const size_t length = TextLength(text);
-    const size_t run = FindMarkup(text, length);
+    const size_t run = FindVerbatimStop(text, length);
     if (run == length) {
         sink.Element(tag, text, length);
         return;
     }
     sink.Open(tag);
     sink.Raw(text, run);
-    sink.Escape(text + run, length - run);
+    VerbatimRest(sink, text, run, length);
     sink.Close(tag);
 }
 
-// <name><![CDATA[text]]></name>, the text as it is.
+// The content of an escaped field: & < > ' " replaced by their entity
+// references. Most texts have none: they are copied in one piece.
+template <typename Sink>
+VORLAN_HOT_INLINE void EscapedText(Sink& sink, const char* text, size_t length) {
+    const size_t run = FindEscapedStop(text, length);
+    sink.Raw(text, run);
+    if (run != length) EscapedRest(sink, text + run, length - run);
+}
+
+// <name>text</name>, the text escaped.
+template <typename Sink>
+VORLAN_HOT_INLINE void Escaped(Sink& sink, const ElementTags& tag, const char* text) {
+    const size_t length = TextLength(text);
+    const size_t run = FindEscapedStop(text, length);
+    if (run == length) {
+        sink.Element(tag, text, length);
+        return;
+    }
+    sink.Open(tag);
+    sink.Raw(text, run);
+    EscapedRest(sink, text + run, length - run);
+    sink.Close(tag);
+}
+
+// <name><![CDATA[text]]></name>, the text as it is, but for "]]>".
 template <typename Sink>
 VORLAN_HOT_INLINE void CData(Sink& sink, const ElementTags& tag, const char* text) {
-    sink.CDataElement(tag, text, TextLength(text));
+    const size_t length = TextLength(text);
+    const size_t run = FindCDataStop(text, length);
+    if (run == length) {
+        sink.CDataElement(tag, text, length);
+        return;
+    }
+    sink.Open(tag);
+    sink.Raw("<![CDATA[", 9);
+    sink.Raw(text, run);
+    CDataRest(sink, text, run, length);
+    sink.Raw("]]>", 3);
+    sink.Close(tag);
 }
 
 // <name>value</name>, the value in signed decimal.

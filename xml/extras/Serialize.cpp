@@ -25,7 +25,7 @@ std::string ValidateForXML(const std::string& text) {
     out.reserve(Xml::EscapedLength(text.data(), text.size()));
     Xml::StringDestination destination(out);
     Xml::Output output(destination);
-    Xml::EscapedText(output, text.data(), text.size());
+    output.Escape(text.data(), text.size());
     output.Flush();
     return out;
 }
