@@ -136,6 +136,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const KoRuleGroupArray_C* groups = builder.Groups();
     const KoMessageRuleMap_C* map = builder.Map();
 
+    ExpectedLeaves().clear();
     std::string expected = "<KoRuleGrouping>";
     for (uint32_t i = 0; i < CountOf(groups); ++i) {
         if (groups->at(i) == nullptr) continue;
@@ -147,6 +148,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string written = Utils::SerializeRuleGroups(groups);
     ExpectSame("rule groups document", written, expected);
     ExpectBalanced("rule groups document", program, written);
+    ExpectReadBack("rule groups document", written, ExpectedLeaves(), {"KoRuleGrouping", "KoRuleGroupEntry", "Rule"});
 
     // One group and one rule alone.
     for (uint32_t i = 0; i < CountOf(groups); ++i) {
@@ -163,17 +165,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         break;
     }
 
+    ExpectedLeaves().clear();
     std::string entries;
     for (uint32_t i = 0; i < CountOf(map); ++i) {
         entries += "<KoMessageRuleMapEntry>";
         Mapping(entries, map->at(i));
         entries += "</KoMessageRuleMapEntry>";
     }
+    const Leaves mapLeaves = ExpectedLeaves();
     const std::string mapDocument =
         map != nullptr ? "<KoMessageRuleMapping>" + entries + "</KoMessageRuleMapping>" : "";
     const std::string writtenMap = Utils::SerializeMessageRuleMap(map);
     ExpectSame("message-rule map document", writtenMap, mapDocument);
     ExpectBalanced("message-rule map document", program, writtenMap);
+    ExpectReadBack("message-rule map document", writtenMap, mapLeaves, {"KoMessageRuleMapping", "KoMessageRuleMapEntry"});
     ExpectSame("message-rule map entries", Utils::SerializeMessageRuleMapIndividual(map), entries);
     return 0;
 }

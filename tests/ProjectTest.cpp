@@ -83,12 +83,15 @@ TEST_F(ProjectTest, GetTreesTracesWritesItsStdoutLineAndReleases) {
 }
 
 TEST_F(ProjectTest, GetTreesWithoutItemsFailureStatusAndRawBytes) {
-    const std::string name = "\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80\xFF";  // the byte[] is not converted
+    // The byte[] keeps every valid sequence, the four-byte one included; a byte
+    // that is no UTF-8 becomes U+FFFD.
+    const std::string name = "\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80\xFF";
+    const std::string written = "\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80\xEF\xBF\xBD";
     c->trees = records.trees(records.item(0, name, "", 0, 0), nullptr, nullptr);
     const int taken = jni.utfCharsTaken();
     OutputCapture out(1);
     EXPECT_EQ(Trees(false, 0, "never read"),
-              "<Tr><FT><Ty>0</Ty><N>" + name + "</N><D></D><To>0</To><A>0</A></FT><MT></MT><RT></RT></Tr>");
+              "<Tr><FT><Ty>0</Ty><N>" + written + "</N><D></D><To>0</To><A>0</A></FT><MT></MT><RT></RT></Tr>");
     EXPECT_EQ(jni.utfCharsTaken(), taken);
     c->statusOf["getTrees"] = 4;
     EXPECT_EQ(Trees(false, 0, nullptr), "");  // still released

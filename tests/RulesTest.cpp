@@ -132,7 +132,7 @@ TEST_F(RulesTest, BytesAboveAsciiReachJavaUnchanged) {
         records.groups({records.group(high, {records.rule({high, high, high, high, high}, 1, {high})})});
     engine->messageRuleMap = records.map({records.mapping(high, {high})});
 
-    const std::string h = high;
+    const std::string h = "\xC3\xA9\xF0\x9F\x98\x80\xEF\xBF\xBD\xEF\xBF\xBD";  // U+FFFD for each invalid byte
     EXPECT_EQ(jni.bytes(RuleGroups()),
               "<KoRuleGrouping><KoRuleGroupEntry><RuleGroupName>" + h + "</RuleGroupName><Rule><RuleId>" + h +
                   "</RuleId><IsActive>1</IsActive><HFL>" + h + "</HFL><RuleGroupStr>" + h +
