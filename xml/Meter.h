@@ -25,6 +25,10 @@ public:
     void Close(const ElementTags& tag) { Add(tag.closeLength); }
     void Raw(const char*, size_t length) { Add(length); }
     void Escape(const char* text, size_t length) { Add(EscapedLength(text, length)); }
+    // The escaped length of a whole text is the length of any clean run plus
+    // the escaped length of the rest, so the Meter need not look for the run:
+    // it takes none and counts the whole text in one pass.
+    size_t VerbatimRun(const char*, size_t) const { return 0; }
     void Element(const ElementTags& tag, const char*, size_t length) { Add(tag.tagsLength() + length); }
     void CDataElement(const ElementTags& tag, const char*, size_t length) { Add(tag.tagsLength() + 12 + length); }
     void IntegerElement(const ElementTags& tag, int32_t value) { Add(tag.tagsLength() + DecimalLength(value)); }

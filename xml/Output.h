@@ -70,6 +70,9 @@ public:
 
     // Text with & < > ' " replaced by their entity references.
     void Escape(const char* text, size_t length);
+    // How much of text[0, length) may be copied as it is before escaping:
+    // the run before the first markup character.
+    size_t VerbatimRun(const char* text, size_t length) const { return FindMarkup(text, length); }
 
     // <name>text</name>, the text as it is.
     VORLAN_HOT_INLINE void Element(const ElementTags& tag, const char* text, size_t length) {

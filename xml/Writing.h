@@ -33,10 +33,11 @@ VORLAN_HOT_INLINE void Verbatim(Sink& sink, const ElementTags& tag, const char* 
 }
 
 // The content of an escaped field: & < > ' " replaced by their entity
-// references. Most texts have none: they are copied in one piece.
+// references. Most texts have none: the run before the first markup
+// character is copied in one piece.
 template <typename Sink>
 VORLAN_HOT_INLINE void EscapedText(Sink& sink, const char* text, size_t length) {
-    const size_t run = FindMarkup(text, length);
+    const size_t run = sink.VerbatimRun(text, length);
     sink.Raw(text, run);
     if (run != length) sink.Escape(text + run, length - run);
 }
@@ -45,7 +46,7 @@ VORLAN_HOT_INLINE void EscapedText(Sink& sink, const char* text, size_t length) 
 template <typename Sink>
 VORLAN_HOT_INLINE void Escaped(Sink& sink, const ElementTags& tag, const char* text) {
     const size_t length = TextLength(text);
-    const size_t run = FindMarkup(text, length);
+    const size_t run = sink.VerbatimRun(text, length);
     if (run == length) {
         sink.Element(tag, text, length);
         return;
