@@ -31,6 +31,12 @@ public:
 
     size_t bytes() const { return m_bytes; }
 
+    // Whether every text it saw could be written as it is (an escaped one
+    // escaped); then the Output need not look at them again.
+    bool Trusted() const { return false; }
+    void SawCareful() { m_allClean = false; }
+    bool allClean() const { return m_allClean; }
+
 private:
     // No single addition comes near overflowing: texts are in memory.
     void Add(size_t bytes) {
@@ -39,6 +45,7 @@ private:
     }
 
     size_t m_bytes;
+    bool m_allClean = true;
 };
 
 }  // namespace Xml

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "xml/CleanText.h"
 #include "xml/Destination.h"
 #include "xml/Escaping.h"
 #include "xml/Meter.h"
@@ -22,14 +23,21 @@
 #include "xml/Tags.h"
 #include "xml/Utf8.h"
 
+// The careful paths stay out of the walks: they run for few texts.
+#if defined(__GNUC__)
+#define VORLAN_OUT_OF_LINE __attribute__((noinline))
+#else
+#define VORLAN_OUT_OF_LINE
+#endif
+
 namespace Utils {
 namespace Xml {
 
-inline size_t TextLength(const char* text) { return text != nullptr ? std::strlen(text) : 0; }
-
 // Every field kind writes the engine's text as it is when that is well-formed
-// XML reading back to the text, which it nearly always is: one scan finds no
-// stop, and the element is copied in one piece. Otherwise the text is written
+// XML reading back to the text, which it nearly always is: the scan that finds
+// its length finds nothing else (CleanRun, xml/CleanText.h), and the
+// element is copied in one piece. When the Meter found every text of a
+// document clean, the Output copies them without looking again. Otherwise the text is written
 // piece by piece: what XML 1.0 cannot carry becomes U+FFFD (DocumentCharacter,
 // xml/Utf8.h), and the field's markup is escaped as its kind says.
 
@@ -37,6 +45,7 @@ inline size_t TextLength(const char* text) { return text != nullptr ? std::strle
 // Returns the bytes of text read.
 template <typename Sink>
 size_t Character(Sink& sink, const char* text, size_t length) {
+    sink.SawCareful();
     char bytes[4];
     size_t written;
     const size_t read = DocumentCharacter(text, length, bytes, &written);
@@ -110,19 +119,31 @@ void EscapedRest(Sink& sink, const char* text, size_t length) {
     }
 }
 
-// <name>text</name>: the engine's text as it is, but for & < and "]]>".
+// Verbatim of a text from `run`, its first byte that needs a look.
 template <typename Sink>
-VORLAN_HOT_INLINE void Verbatim(Sink& sink, const ElementTags& tag, const char* text) {
-    const size_t length = TextLength(text);
-    const size_t run = FindVerbatimStop(text, length);
-    if (run == length) {
-        sink.Element(tag, text, length);
-        return;
-    }
+VORLAN_OUT_OF_LINE void CarefulVerbatim(Sink& sink, const ElementTags& tag, const char* text, size_t run, size_t length) {
     sink.Open(tag);
     sink.Raw(text, run);
     VerbatimRest(sink, text, run, length);
     sink.Close(tag);
+}
+
+// <name>text</name>: the engine's text as it is, but for & < and "]]>".
+template <typename Sink>
+VORLAN_HOT_INLINE void Verbatim(Sink& sink, const ElementTags& tag, const char* text) {
+    size_t length;
+    if (sink.Trusted()) {
+        length = text != nullptr ? std::strlen(text) : 0;
+        sink.Element(tag, text, length);
+        return;
+    }
+    const size_t run = CleanRun<CleanFor::Verbatim>(text, &length);
+    if (run == length) {
+        sink.Element(tag, text, length);
+        return;
+    }
+    sink.SawCareful();
+    CarefulVerbatim(sink, tag, text, run, length);
 }
 
 // The content of an escaped field: & < > ' " replaced by their entity
@@ -134,36 +155,69 @@ VORLAN_HOT_INLINE void EscapedText(Sink& sink, const char* text, size_t length) 
     if (run != length) EscapedRest(sink, text + run, length - run);
 }
 
-// <name>text</name>, the text escaped.
+// Escaped of a text from `run`, its first byte that needs a look.
 template <typename Sink>
-VORLAN_HOT_INLINE void Escaped(Sink& sink, const ElementTags& tag, const char* text) {
-    const size_t length = TextLength(text);
-    const size_t run = FindEscapedStop(text, length);
-    if (run == length) {
-        sink.Element(tag, text, length);
-        return;
-    }
+VORLAN_OUT_OF_LINE void CarefulEscaped(Sink& sink, const ElementTags& tag, const char* text, size_t run, size_t length) {
     sink.Open(tag);
     sink.Raw(text, run);
     EscapedRest(sink, text + run, length - run);
     sink.Close(tag);
 }
 
-// <name><![CDATA[text]]></name>, the text as it is, but for "]]>".
+// <name>text</name>, the text escaped.
 template <typename Sink>
-VORLAN_HOT_INLINE void CData(Sink& sink, const ElementTags& tag, const char* text) {
-    const size_t length = TextLength(text);
-    const size_t run = FindCDataStop(text, length);
-    if (run == length) {
-        sink.CDataElement(tag, text, length);
+VORLAN_HOT_INLINE void Escaped(Sink& sink, const ElementTags& tag, const char* text) {
+    size_t length;
+    if (sink.Trusted()) {
+        // No control and no byte above 0x7F: markup is all there is to escape.
+        length = text != nullptr ? std::strlen(text) : 0;
+        const size_t run = FindMarkup(text, length);
+        if (run == length) {
+            sink.Element(tag, text, length);
+            return;
+        }
+        sink.Open(tag);
+        sink.Raw(text, run);
+        sink.Escape(text + run, length - run);
+        sink.Close(tag);
         return;
     }
+    const size_t run = CleanRun<CleanFor::Escaped>(text, &length);
+    if (run == length) {
+        sink.Element(tag, text, length);
+        return;
+    }
+    // Escaping alone leaves the Output's trust; Character ends it.
+    CarefulEscaped(sink, tag, text, run, length);
+}
+
+// CData of a text from `run`, its first byte that needs a look.
+template <typename Sink>
+VORLAN_OUT_OF_LINE void CarefulCData(Sink& sink, const ElementTags& tag, const char* text, size_t run, size_t length) {
     sink.Open(tag);
     sink.Raw("<![CDATA[", 9);
     sink.Raw(text, run);
     CDataRest(sink, text, run, length);
     sink.Raw("]]>", 3);
     sink.Close(tag);
+}
+
+// <name><![CDATA[text]]></name>, the text as it is, but for "]]>".
+template <typename Sink>
+VORLAN_HOT_INLINE void CData(Sink& sink, const ElementTags& tag, const char* text) {
+    size_t length;
+    if (sink.Trusted()) {
+        length = text != nullptr ? std::strlen(text) : 0;
+        sink.CDataElement(tag, text, length);
+        return;
+    }
+    const size_t run = CleanRun<CleanFor::CData>(text, &length);
+    if (run == length) {
+        sink.CDataElement(tag, text, length);
+        return;
+    }
+    sink.SawCareful();
+    CarefulCData(sink, tag, text, run, length);
 }
 
 // <name>value</name>, the value in signed decimal.
@@ -183,7 +237,7 @@ bool MeasureThenWrite(Destination& destination, Walk walk) {
     Meter meter(held);
     walk(meter);
     if (!destination.Begin(meter.bytes() - held)) return false;
-    Output output(destination);
+    Output output(destination, meter.allClean());
     walk(output);
     output.Flush();
     return true;
