@@ -5,6 +5,13 @@
 #include "xml/Output.h"
 #include "xml/Simd.h"
 
+// What the SSE2 paths give, measured against the portable paths
+// (VORLAN_PORTABLE_SCAN) in one run on a shared 2-core machine: escaping 1 MB
+// of engine-like text 3.1 times as fast; the documents through the exported
+// functions 1.1 to 1.3 times as fast (diagnostics), 1.25 to 1.55 (rule groups),
+// 1.2 to 1.55 (trees), the larger gains at the smaller sizes; the message-rule
+// map, which escapes nothing, about the same.
+
 namespace Utils {
 namespace Xml {
 
