@@ -29,7 +29,7 @@ public:
                                              "\" may lose data; use a cast & check the range <" + rule + ">"));
         }
         m_producer = m_records.Text("vorlan-c");
-        m_references = {m_records.Text("MISRA-C:2012 Rule 10.3"), m_records.Text("CERT INT31-C")};
+        m_references = {m_records.Text("Vorlan Style Rule 10.3"), m_records.Text("VRL-SEC-0031")};
         for (int i = 0; i < 200; ++i) {
             m_files.push_back(m_records.Text("/srv/build/app/src/net/module_" + std::to_string(i / 20) + "/socket_" +
                                              std::to_string(i) + ".c"));

@@ -21,7 +21,7 @@
 #include "tests/FakeJni.h"
 #include "tests/ProgramDirectory.h"
 #include "tests/engine-double/EngineDouble.h"
-#include "xml/DiagnosticsXml.h"
+#include "xml/extras/Serialize.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -12,7 +12,7 @@
 #include "tests/FakeJni.h"
 #include "tests/ProgramDirectory.h"
 #include "tests/engine-double/EngineDouble.h"
-#include "xml/ProjectXml.h"
+#include "xml/extras/Serialize.h"
 
 #ifdef _WIN32
 #include <io.h>

@@ -7,8 +7,8 @@
 #include <map>
 #include <string>
 
-#include "xml/MessageFree.h"
-#include "xml/MessageReader.h"
+#include "xml/extras/MessageFree.h"
+#include "xml/extras/MessageReader.h"
 
 namespace {
 

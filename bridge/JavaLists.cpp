@@ -63,18 +63,16 @@ const std::vector<char>& ListSeparators() {
     return separators;
 }
 
-bool CountAccepted(const char* method, const char* name, int count) {
-    if (count >= 0) return true;
-    Utils::Logger::Log(1, "\n%s: argument %s is negative: %d\n", method, name, count);
-    return false;
-}
-
 namespace {
 
 // A count from Java is trusted no further than the list can hold: n bytes
 // hold at most n + 1 items, and a larger count would make the split allocate
 // that many slots.
-const char* CheckedList(const char* text, int count, const char* method, const char* name) {
+const char* CheckedList(const char* text, int count, const char* method, const char* name, const char* countName) {
+    if (count < 0) {
+        Utils::Logger::Log(1, "\n%s: argument %s is negative: %d\n", method, countName, count);
+        throw ArgumentRefused();
+    }
     if (text == nullptr) text = "";
     if (count > 1 && static_cast<size_t>(count) - 1 > std::strlen(text)) {
         Utils::Logger::Log(1, "\n%s: argument %s cannot hold %d items\n", method, name, count);
@@ -85,8 +83,9 @@ const char* CheckedList(const char* text, int count, const char* method, const c
 
 }  // namespace
 
-SplitList::SplitList(const char* text, int count, const char* method, const char* name)
-    : m_items(Utils::splitString(CheckedList(text, count, method, name), count, ListSeparators(), method, name)),
+SplitList::SplitList(const char* text, int count, const char* method, const char* name, const char* countName)
+    : m_items(
+          Utils::splitString(CheckedList(text, count, method, name, countName), count, ListSeparators(), method, name)),
       m_count(count) {}
 
 SplitList::~SplitList() { Utils::freeSplitString(m_items, m_count); }

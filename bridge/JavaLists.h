@@ -28,19 +28,17 @@ namespace Bridge {
 // 0x19 separates the items, 0x00 ends the last one.
 const std::vector<char>& ListSeparators();
 
-// False, with one level-1 line, for a negative count: the native method then
-// returns its fallback without calling the engine.
-bool CountAccepted(const char* method, const char* name, int count);
-
 // The split form of one Java list for the duration of an engine call.
 class SplitList {
 public:
     // A null array (count 0).
     SplitList() = default;
-    // A count beyond what `text` can hold (its length plus one items) is
-    // refused like a negative one: one level-1 line, then ArgumentRefused, so
-    // that the native method returns its fallback without calling the engine.
-    SplitList(const char* text, int count, const char* method, const char* name);
+    // The list `name` of `method` split into `count` items; a null text reads
+    // as empty. The one place where a count from Java is refused: a negative
+    // one, or one beyond what `text` can hold (its length plus one items),
+    // gives one level-1 line naming `countName` or `name`, then ArgumentRefused,
+    // so that the native method returns its fallback without calling the engine.
+    SplitList(const char* text, int count, const char* method, const char* name, const char* countName);
     ~SplitList();
     SplitList(const SplitList&) = delete;
     SplitList& operator=(const SplitList&) = delete;

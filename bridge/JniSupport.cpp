@@ -6,6 +6,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "xml/Utf8.h"
+
 namespace Bridge {
 
 ScopedUtfChars::ScopedUtfChars(JNIEnv* env, jstring text) : m_env(env), m_text(text), m_chars(nullptr) {
@@ -47,32 +49,8 @@ void LogUnexpected(const char* method, const char* what) {
 
 namespace {
 
-inline bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
-
-// Length of the modified-UTF-8 sequence at s (at most `left` bytes), or 0 when
-// the bytes there are not one.
-size_t modifiedSequenceLength(const unsigned char* s, size_t left) {
-    const unsigned char c = s[0];
-    if (c >= 0x01 && c <= 0x7F) return 1;
-    if (c == 0xC0) return left >= 2 && s[1] == 0x80 ? 2 : 0;  // encoded NUL
-    if (c >= 0xC2 && c <= 0xDF) return left >= 2 && isContinuation(s[1]) ? 2 : 0;
-    if (c >= 0xE0 && c <= 0xEF) {
-        if (left < 3 || !isContinuation(s[1]) || !isContinuation(s[2])) return 0;
-        if (c == 0xE0 && s[1] < 0xA0) return 0;  // overlong
-        return 3;  // surrogates (ED A0..BF) included: Java strings hold them
-    }
-    return 0;
-}
-
-// Length of a standard four-byte UTF-8 sequence at s, or 0.
-size_t fourByteSequenceLength(const unsigned char* s, size_t left) {
-    const unsigned char c = s[0];
-    if (c < 0xF0 || c > 0xF4 || left < 4) return 0;
-    if (!isContinuation(s[1]) || !isContinuation(s[2]) || !isContinuation(s[3])) return 0;
-    if (c == 0xF0 && s[1] < 0x90) return 0;  // overlong
-    if (c == 0xF4 && s[1] > 0x8F) return 0;  // beyond U+10FFFF
-    return 4;
-}
+using Utils::Xml::FourByteSequenceLength;
+using Utils::Xml::ModifiedSequenceLength;
 
 void appendThreeByte(std::string& out, unsigned unit) {
     out.push_back(static_cast<char>(0xE0 | (unit >> 12)));
@@ -89,7 +67,7 @@ bool IsModifiedUtf8(const char* text, size_t length) {
             ++i;
             continue;
         }
-        const size_t n = modifiedSequenceLength(s + i, length - i);
+        const size_t n = ModifiedSequenceLength(s + i, length - i);
         if (n == 0) return false;
         i += n;
     }
@@ -101,13 +79,13 @@ std::string ToModifiedUtf8(const char* text, size_t length) {
     std::string out;
     out.reserve(length + length / 8);
     for (size_t i = 0; i < length;) {
-        size_t n = modifiedSequenceLength(s + i, length - i);
+        size_t n = ModifiedSequenceLength(s + i, length - i);
         if (n != 0) {
             out.append(text + i, n);
             i += n;
             continue;
         }
-        n = fourByteSequenceLength(s + i, length - i);
+        n = FourByteSequenceLength(s + i, length - i);
         if (n != 0) {
             const unsigned code = ((s[i] & 0x07u) << 18) | ((s[i + 1] & 0x3Fu) << 12) |
                                   ((s[i + 2] & 0x3Fu) << 6) | (s[i + 3] & 0x3Fu);
@@ -117,7 +95,7 @@ std::string ToModifiedUtf8(const char* text, size_t length) {
             i += n;
             continue;
         }
-        out.append("\xEF\xBF\xBD");  // U+FFFD for each byte that starts no valid sequence
+        out.append(Utils::Xml::kReplacement);  // for each byte that starts no valid sequence
         ++i;
     }
     return out;
@@ -137,7 +115,7 @@ jstring NewJavaString(JNIEnv* env, const std::string& text) {
 
 jbyteArray EmptyJavaBytes(JNIEnv* env) { return env->ExceptionCheck() ? nullptr : env->NewByteArray(0); }
 
-bool JavaBytesDocument::Begin(size_t bytes) {
+bool JavaArrayDestination::Begin(size_t bytes) {
     // One document per array; the writers stop every document at the largest
     // Java array.
     if (m_array != nullptr || m_failed || bytes > static_cast<size_t>(INT_MAX)) return false;
@@ -150,7 +128,7 @@ bool JavaBytesDocument::Begin(size_t bytes) {
     return true;
 }
 
-void JavaBytesDocument::Write(const char* bytes, size_t length) {
+void JavaArrayDestination::Write(const char* bytes, size_t length) {
     if (m_array == nullptr || m_failed) return;
     const size_t room = static_cast<size_t>(m_size - m_at);
     const jsize n = static_cast<jsize>(length < room ? length : room);
@@ -159,7 +137,7 @@ void JavaBytesDocument::Write(const char* bytes, size_t length) {
     m_at += n;
 }
 
-jbyteArray JavaBytesDocument::Result() {
+jbyteArray JavaArrayDestination::Result() {
     if (m_failed) return nullptr;
     return m_array != nullptr ? m_array : EmptyJavaBytes(m_env);
 }

@@ -13,7 +13,7 @@
 
 #include "engine/Platform.h"
 #include "log/Logger.h"
-#include "xml/XmlOutput.h"
+#include "xml/Destination.h"
 
 // The exported name of a native method, as the exit lines write it.
 #define VORLAN_JNI_NAME(method) "Java_com_vorlanworks_bridge_caller_VorlanBridge_" method
@@ -21,7 +21,9 @@
 namespace Bridge {
 
 // Holds the modified-UTF-8 characters of a Java string for one scope and
-// releases them on every way out.
+// releases them on every way out. Holders of one scope are released in the
+// reverse order of their declaration: the methods whose release order is
+// fixed declare them accordingly and say so.
 class ScopedUtfChars {
 public:
     ScopedUtfChars(JNIEnv* env, jstring text);
@@ -82,11 +84,11 @@ jbyteArray EmptyJavaBytes(JNIEnv* env);
 // measured size, then filled piece by piece from the writer's small buffer,
 // so the text never exists whole in native memory. No JNI critical region is
 // held while the engine's records are walked.
-class JavaBytesDocument final : public Utils::Xml::Document {
+class JavaArrayDestination final : public Utils::Xml::Destination {
 public:
-    explicit JavaBytesDocument(JNIEnv* env) : m_env(env) {}
-    JavaBytesDocument(const JavaBytesDocument&) = delete;
-    JavaBytesDocument& operator=(const JavaBytesDocument&) = delete;
+    explicit JavaArrayDestination(JNIEnv* env) : m_env(env) {}
+    JavaArrayDestination(const JavaArrayDestination&) = delete;
+    JavaArrayDestination& operator=(const JavaArrayDestination&) = delete;
 
     // False when the JVM could not make the array (its exception is pending).
     bool Begin(size_t bytes) override;

@@ -58,6 +58,7 @@ JNIEXPORT jboolean JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_isTiv
     return Bridge::Guard<jboolean>("isTivraProject", JNI_FALSE, [&]() -> jboolean {
         bool answer;
         {
+            // Released in reverse: name, location.
             ScopedUtfChars loc(env, location);
             ScopedUtfChars nm(env, name);
             if (!Bridge::ArgumentsPresent("isTivraProject", {{"location", loc}, {"name", nm}})) return JNI_FALSE;
@@ -77,6 +78,7 @@ JNIEXPORT jlong JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_createPr
     return Bridge::Guard<jlong>("createProject", -1, [&]() -> jlong {
         int status;
         {
+            // Released in reverse: cctFile, rcfFile, acfFile, name, location.
             ScopedUtfChars loc(env, location);
             ScopedUtfChars nm(env, name);
             ScopedUtfChars acf(env, acfFile);
@@ -132,8 +134,10 @@ JNIEXPORT jlong JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_addFile(
                                                                                 jstring defines, jint definesSize,
                                                                                 jstring includes, jint includesSize) {
     return Bridge::Guard<jlong>("addFile", -1, [&]() -> jlong {
-        // Converted file, defines, includes and released in that same order
-        // (after the split arrays are freed), so declared the other way round.
+        // Released in the order they were converted (file, defines, includes),
+        // after the split arrays are freed. Locals are destroyed in reverse
+        // order of declaration, so the holders are declared the other way
+        // round; std::optional lets them be converted in call order all the same.
         std::optional<ScopedUtfChars> includeList, defineList, path;
         path.emplace(env, file);
         defineList.emplace(env, defines);
@@ -141,12 +145,9 @@ JNIEXPORT jlong JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_addFile(
         if (!Bridge::ArgumentsPresent("addFile",
                                       {{"file", *path}, {"defines", *defineList}, {"includes", *includeList}}))
             return -1;
-        const bool definesOk = Bridge::CountAccepted("addFile", "definesSize", definesSize);
-        const bool includesOk = Bridge::CountAccepted("addFile", "includesSize", includesSize);
-        if (!definesOk || !includesOk) return -1;
         // A size of 0 hands the engine a null array.
-        SplitList defineItems(defineList->c_str(), definesSize, "addFile", "defines");
-        SplitList includeItems(includeList->c_str(), includesSize, "addFile", "includes");
+        SplitList defineItems(defineList->c_str(), definesSize, "addFile", "defines", "definesSize");
+        SplitList includeItems(includeList->c_str(), includesSize, "addFile", "includes", "includesSize");
         // Only the low 32 bits carry the language.
         const KoSourceLanguage_C language = static_cast<KoSourceLanguage_C>(static_cast<uint32_t>(targetLanguage));
         return VorlanApi::GetInstance()->AddFile(language, path->c_str(), static_cast<unsigned int>(definesSize),
@@ -198,15 +199,14 @@ JNIEXPORT jbyteArray JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_get
                                                                                       jboolean flag, jint count,
                                                                                       jstring list) {
     return Bridge::GuardBytes(env, "getTrees", [&]() -> jbyteArray {
-        if (!Bridge::CountAccepted("getTrees", "count", count)) return Bridge::EmptyJavaBytes(env);
         // Declared before the list string, so the list is released first and
         // the split array freed after it.
         SplitList split;
         // With no items the list is not read at all, and may be null.
         ScopedUtfChars items(env, count > 0 ? list : nullptr);
         if (count > 0 && !Bridge::ArgumentsPresent("getTrees", {{"list", items}})) return Bridge::EmptyJavaBytes(env);
-        split = SplitList(items.c_str(), count, "getTrees", "list");
-        Bridge::JavaBytesDocument xml(env);
+        split = SplitList(items.c_str(), count, "getTrees", "list", "count");
+        Bridge::JavaArrayDestination xml(env);
         VorlanApi::GetInstance()->GetTrees(flag != JNI_FALSE, static_cast<unsigned int>(count), split.items(), xml);
         return xml.Result();
     });

@@ -30,11 +30,8 @@ JNIEXPORT jlong JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_initResu
     return Bridge::Guard<jlong>("initResults", -1, [&]() -> jlong {
         int status;
         {
-            // One at a time: no JNI call may follow a failed conversion.
             ScopedUtfChars key(env, bindKey);
-            if (key.failed()) return -1;
             ScopedUtfChars where(env, location);
-            if (where.failed()) return -1;
             ScopedUtfChars what(env, name);
             if (!Bridge::ArgumentsPresent("initResults", {{"bindKey", key}, {"location", where}, {"name", what}}))
                 return -1;
@@ -92,7 +89,7 @@ JNIEXPORT jbyteArray JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_get
     return Bridge::GuardBytes(env, "getDiagnostics", [&]() -> jbyteArray {
         ScopedUtfChars path(env, filePath);
         if (!Bridge::ArgumentsPresent("getDiagnostics", {{"filePath", path}})) return Bridge::EmptyJavaBytes(env);
-        Bridge::JavaBytesDocument xml(env);
+        Bridge::JavaArrayDestination xml(env);
         VorlanApi::GetInstance()->GetDiagnostics(path.c_str(), nullptr, nullptr, 0, xml);
         // Null when the array could not be made; the JVM's exception stays.
         return xml.Result();

@@ -7,7 +7,7 @@
 
 JNIEXPORT jbyteArray JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_getRuleGroups(JNIEnv* env, jobject) {
     return Bridge::GuardBytes(env, "getRuleGroups", [&] {
-        Bridge::JavaBytesDocument xml(env);
+        Bridge::JavaArrayDestination xml(env);
         VorlanApi::GetInstance()->GetRuleGroups(xml);
         return xml.Result();
     });
@@ -15,7 +15,7 @@ JNIEXPORT jbyteArray JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_get
 
 JNIEXPORT jbyteArray JNICALL Java_com_vorlanworks_bridge_caller_VorlanBridge_getMessageRuleMap(JNIEnv* env, jobject) {
     return Bridge::GuardBytes(env, "getMessageRuleMap", [&] {
-        Bridge::JavaBytesDocument xml(env);
+        Bridge::JavaArrayDestination xml(env);
         VorlanApi::GetInstance()->GetMessageRuleMap(xml);
         return xml.Result();
     });

@@ -9,7 +9,7 @@
 
 #include "engine/Platform.h"
 #include "log/Logger.h"
-#include "xml/XmlOutput.h"
+#include "xml/Destination.h"
 
 namespace Forwarding {
 

@@ -2,7 +2,8 @@
 
 // Engine enumerations and the names of the engine's record types. The records
 // themselves are declared, one family per header, in KoDiagnostics.h, KoRules.h
-// and KoProject.h; the proxy only passes pointers to them.
+// and KoProject.h; headers that only hand records on need no more than these
+// names.
 
 #include <cstdint>
 

@@ -12,11 +12,9 @@
 #include <string>
 
 #ifdef _WIN32
-#define VORLAN_PLATFORM_WINDOWS 1
 // The Windows build writes class-qualified names in its trace lines.
 #define VORLAN_QUALIFIED(scope, name) scope "::" name
 #else
-#define VORLAN_PLATFORM_WINDOWS 0
 #define VORLAN_QUALIFIED(scope, name) name
 #endif
 

@@ -8,10 +8,6 @@ using Utils::Logger;
 std::atomic<VorlanApi*> VorlanApi::s_pInstance{nullptr};
 std::mutex VorlanApi::s_initLock;
 
-VorlanApi::VorlanApi() = default;
-
-VorlanApi::~VorlanApi() = default;
-
 VorlanApi* VorlanApi::GetInstance() {
     VorlanApi* instance = s_pInstance.load(std::memory_order_acquire);
     if (instance != nullptr) return instance;
@@ -22,11 +18,6 @@ VorlanApi* VorlanApi::GetInstance() {
         s_pInstance.store(instance, std::memory_order_release);
     }
     return instance;
-}
-
-void VorlanApi::Destroy() {
-    std::lock_guard<std::mutex> guard(s_initLock);
-    delete s_pInstance.exchange(nullptr, std::memory_order_acq_rel);
 }
 
 std::string VorlanApi::InitVorlanApi(const char* libraryPath) {

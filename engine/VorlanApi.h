@@ -14,7 +14,7 @@
 
 namespace Utils {
 namespace Xml {
-class Document;
+class Destination;
 }
 }  // namespace Utils
 
@@ -46,12 +46,8 @@ class VorlanApi {
 public:
     typedef AggregateCallback_C AggregateCallback;
 
+    // The one instance, made on the first call; it lives until the process ends.
     static VorlanApi* GetInstance();
-    // Deletes the instance, so that the next GetInstance builds a fresh,
-    // unloaded one. The library handle is not closed.
-    static void Destroy();
-
-    virtual ~VorlanApi();
 
     // Empty when the engine is loaded (now or before), else the failure text.
     // `libraryPath` is the path as traces and failure texts show it, `file` the
@@ -59,7 +55,7 @@ public:
     // `libraryPath` as the platform's narrow functions would.
     std::string InitVorlanApi(const char* libraryPath, const Platform::NativePath& file);
     std::string InitVorlanApi(const char* libraryPath);
-    virtual bool LoadProcAddress(void*& entry, const char* name);
+    bool LoadProcAddress(void*& entry, const char* name);
     void SetAggregateCallback(AggregateCallback callback);
 
     // Forwarding methods: trace, call, trace the result; the fallback when the
@@ -116,10 +112,10 @@ public:
     // not begun when there is no document (the entry is missing, no record
     // came back, or the document is not written: too large, or looping).
     void GetDiagnostics(const char* filePath, KoMessageArray_C* messages, KoRuleArray_C* rules,
-                        KoSuppressionState_C mask, Utils::Xml::Document& document);
-    void GetRuleGroups(Utils::Xml::Document& document);
-    void GetMessageRuleMap(Utils::Xml::Document& document);
-    void GetTrees(bool flag, unsigned int count, char** list, Utils::Xml::Document& document);
+                        KoSuppressionState_C mask, Utils::Xml::Destination& document);
+    void GetRuleGroups(Utils::Xml::Destination& document);
+    void GetMessageRuleMap(Utils::Xml::Destination& document);
+    void GetTrees(bool flag, unsigned int count, char** list, Utils::Xml::Destination& document);
     std::string GetKoFile(const char* filePath);
     std::string GetFiles();
     std::string GetMappedFileExtensions();
@@ -137,10 +133,8 @@ public:
 #undef VORLAN_VISIT_ENTRY
     }
 
-protected:
-    VorlanApi();
-
 private:
+    VorlanApi() = default;
     VorlanApi(const VorlanApi&) = delete;
     VorlanApi& operator=(const VorlanApi&) = delete;
 

@@ -17,8 +17,9 @@ namespace {
 // Joins a list and hands it back to the engine, also when joining fails.
 std::string JoinAndRelease(VorlanApi& api, const char* method, KoStrings_C*& list) {
     std::string text;
+    Utils::Xml::StringDestination destination(text);
     Forwarding::WriteThenRelease(
-        method, list, [&](const KoStrings_C* l) { Utils::Xml::AppendJoined(text, l); },
+        method, list, [&](const KoStrings_C* l) { Utils::Xml::WriteJoined(destination, l); },
         [&api](KoStrings_C** l) { api.FreeStrings(l); });
     return text;
 }
@@ -64,10 +65,11 @@ std::string VorlanApi::GetAvailableLanguages() {
     m_pf_getAvailableLanguages(&languages);
     Logger::Log(2, "\t< Result: %s\n", "void");
     std::string text;
+    Utils::Xml::StringDestination destination(text);
     // Released also when no list came back.
     Forwarding::WriteThenRelease(
         VORLAN_METHOD("GetAvailableLanguages"), languages,
-        [&](const KoLanguages_C* l) { Utils::Xml::AppendLanguages(text, l); },
+        [&](const KoLanguages_C* l) { Utils::Xml::WriteLanguages(destination, l); },
         [this](KoLanguages_C** l) { FreeLanguages(l); });
     return text;
 }

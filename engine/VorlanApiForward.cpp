@@ -1,7 +1,7 @@
 // The forwarding methods of VorlanApi. Each is one row of the table below:
 // call-line name, API tag, missing-entry message, fallback, and the argument
 // lines with the position of the argument each shows. The bodies only pick the
-// row and the entry.
+// row and the entry. The texts are a fixed contract (see log/Logger.h).
 
 #include "engine/Forwarding.h"
 #include "engine/VorlanApi.h"

@@ -17,7 +17,7 @@ using Forwarding::LogApiCall;
 using Forwarding::LogResult;
 using Utils::Logger;
 
-void VorlanApi::GetTrees(bool flag, unsigned int count, char** list, Utils::Xml::Document& document) {
+void VorlanApi::GetTrees(bool flag, unsigned int count, char** list, Utils::Xml::Destination& document) {
     if (!Enter(VORLAN_METHOD("GetTrees"), "\tAttempt to call VorlanApi::GetTrees failed because ptr2f is null%s\n",
                m_pf_getTrees))
         return;
@@ -45,12 +45,13 @@ std::string VorlanApi::GetKoFile(const char* filePath) {
     const int status = m_pf_getKoFile(filePath, &file);
     LogResult(status);
     std::string text;
+    Utils::Xml::StringDestination destination(text);
     // Released also when no record came back: the engine expects the call
     // either way.
     Forwarding::WriteThenRelease(
         VORLAN_METHOD("GetKoFile"), file,
         [&](const KoFile_C* f) {
-            if (status == 0 && f != nullptr) Utils::Xml::AppendKoFile(text, f);
+            if (status == 0 && f != nullptr) Utils::Xml::WriteKoFile(destination, f);
         },
         [this](KoFile_C** f) { FreeKoFile(f); });
     return text;
@@ -63,10 +64,11 @@ std::string VorlanApi::GetFiles() {
     const int status = m_pf_getFiles(&files);
     LogResult(status);
     std::string text;
+    Utils::Xml::StringDestination destination(text);
     // The engine keeps the list: it has no release entry for it.
     if (status == 0)
         Forwarding::WriteThenRelease(
-            VORLAN_METHOD("GetFiles"), files, [&](const KoFileList_C* f) { Utils::Xml::AppendJoined(text, f); },
+            VORLAN_METHOD("GetFiles"), files, [&](const KoFileList_C* f) { Utils::Xml::WriteJoined(destination, f); },
             [](KoFileList_C**) {});
     return text;
 }
@@ -76,6 +78,7 @@ std::string VorlanApi::GetMappedFileExtensions() {
                m_pf_getMappedFileExtensions))
         return std::string();
     std::string text;
+    Utils::Xml::StringDestination destination(text);
     // C, then C++; C# is not asked for. A failed query does not stop the other.
     static const struct {
         KoSourceLanguage_C code;
@@ -94,7 +97,7 @@ std::string VorlanApi::GetMappedFileExtensions() {
             VORLAN_METHOD("GetMappedFileExtensions"), extensions,
             [&](const KoStrings_C* e) {
                 if (e->count > 0 && !text.empty()) text += ';';
-                Utils::Xml::AppendJoined(text, e);
+                Utils::Xml::WriteJoined(destination, e);
             },
             [this](KoStrings_C** e) { FreeStrings(e); });
         if (!written) return std::string();

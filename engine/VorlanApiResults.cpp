@@ -10,7 +10,7 @@
 using Utils::Logger;
 
 void VorlanApi::GetDiagnostics(const char* filePath, KoMessageArray_C* messages, KoRuleArray_C* rules,
-                               KoSuppressionState_C mask, Utils::Xml::Document& document) {
+                               KoSuppressionState_C mask, Utils::Xml::Destination& document) {
     if (!Forwarding::Enter(VORLAN_METHOD("GetDiagnostics"), VORLAN_MISSING_ENTRY("GetDiagnostics"),
                            m_pf_getDiagnostics))
         return;

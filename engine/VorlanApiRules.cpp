@@ -8,7 +8,7 @@
 
 using Utils::Logger;
 
-void VorlanApi::GetRuleGroups(Utils::Xml::Document& document) {
+void VorlanApi::GetRuleGroups(Utils::Xml::Destination& document) {
     if (!Forwarding::Enter(VORLAN_METHOD("GetRuleGroups"), VORLAN_MISSING_ENTRY("GetRuleGroups"), m_pf_getRuleGroups))
         return;
     KoRuleGroupArray_C* groups = nullptr;
@@ -24,7 +24,7 @@ void VorlanApi::GetRuleGroups(Utils::Xml::Document& document) {
     }
 }
 
-void VorlanApi::GetMessageRuleMap(Utils::Xml::Document& document) {
+void VorlanApi::GetMessageRuleMap(Utils::Xml::Destination& document) {
     if (!Forwarding::Enter(VORLAN_METHOD("GetMessageRuleMap"), VORLAN_MISSING_ENTRY("GetMessageRuleMap"),
                            m_pf_getMessageRuleMap))
         return;

@@ -2,7 +2,8 @@
 // anywhere, empty, long and non-ASCII texts, deep nesting. Every document must
 // equal the one a plain recursive writer gives (so verbatim fields come out
 // byte for byte), the measured size must be the written size, and documents
-// of markup-free inputs must have balanced tags.
+// of markup-free inputs must have balanced tags, and libxml2 must read every
+// element back as the engine's text (fuzz/XmlOracle.h).
 
 #include <cstddef>
 #include <cstdint>
@@ -11,7 +12,9 @@
 
 #include "engine/KoDiagnostics.h"
 #include "fuzz/RecordProgram.h"
+#include "tests/MeasuredDocument.h"
 #include "xml/DiagnosticsXml.h"
+#include "xml/extras/Serialize.h"
 
 using namespace FuzzRecords;
 
@@ -145,9 +148,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Program program(data, size);
     const KoDiagnosticArray_C* list = Builder(program).List(0);
 
+    ExpectedLeaves().clear();
     std::string document;
     if (list != nullptr) document = "<KOE>";
     Wrapped(document, list);
+    const Leaves leaves = ExpectedLeaves();
     if (list != nullptr) document += "</KOE>";
     // The list alone: the document without its KOE tags.
     const std::string_view wrapped =
@@ -156,16 +161,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string written = Utils::SerializeDiagnosticArray(list);
     ExpectSame("KOE document", written, document);
     ExpectBalanced("KOE document", program, written);
-    const size_t measured = Utils::Xml::MeasureDiagnosticArray(list);
-    if (measured != written.size()) {
-        std::fprintf(stderr, "measured %zu bytes, wrote %zu\n", measured, written.size());
+    ExpectReadBack("KOE document", written, leaves, {"KOE", "KOD", "KOM", "LI"});
+    MeasuredDocument measured;
+    Utils::Xml::WriteDiagnosticArray(measured, list);
+    if (measured.measured != measured.written.size()) {
+        std::fprintf(stderr, "measured %zu bytes, wrote %zu\n", measured.measured, measured.written.size());
         std::abort();
     }
     ExpectSame("KOD list", Utils::SerializeDiagnosticArrayIndividual(list), wrapped);
 
-    // The appending forms keep what the buffer held.
+    // Appending keeps what the string held.
     std::string appended = "<KOE>";
-    Utils::Xml::AppendDiagnosticArray(appended, list);
+    Utils::Xml::StringDestination destination(appended);
+    Utils::Xml::WriteDiagnosticArray(destination, list);
     ExpectSame("appended KOE document", appended, "<KOE>" + document);
 
     for (uint32_t i = 0; i < CountOf(list); ++i) {

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "tests/EscapeReference.h"
-#include "xml/XmlOutput.h"
-#include "xml/XmlPrimitives.h"
+#include "xml/Escaping.h"
+#include "xml/extras/Serialize.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);

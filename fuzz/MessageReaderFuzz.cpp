@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "xml/MessageFree.h"
-#include "xml/MessageReader.h"
+#include "xml/extras/MessageFree.h"
+#include "xml/extras/MessageReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);  // NUL-terminated copy

@@ -11,6 +11,7 @@
 #include "engine/KoProject.h"
 #include "fuzz/RecordProgram.h"
 #include "xml/ProjectXml.h"
+#include "xml/extras/Serialize.h"
 
 using namespace FuzzRecords;
 
@@ -100,25 +101,29 @@ private:
 // The expected documents, written the plain way.
 VORLAN_FUZZ_REFERENCE_BEGIN
 
+// The items joined with ";"; escaped ones are also noted as the leaf `tag`.
 template <typename Text>
-void Joined(std::string& out, uint32_t count, Text text, bool escaped) {
+void Joined(std::string& out, uint32_t count, Text text, bool escaped, const char* tag = nullptr) {
+    std::string raw;
     for (uint32_t i = 0; i < count; ++i) {
-        if (i > 0) out += ';';
+        if (i > 0) out += ';', raw += ';';
+        if (text(i) != nullptr) raw += text(i);
         if (escaped)
             Escaped(out, text(i));
         else if (text(i) != nullptr)
             out += text(i);
     }
+    if (tag != nullptr) ExpectLeaf(tag, raw.c_str());
 }
 
 std::string File(const KoFile_C* f) {
     if (f == nullptr) return "";
     std::string out = "<KOF><IP>";
     Joined(
-        out, CountOf(f->includes), [f](uint32_t i) { return f->includes->at(i).path; }, true);
+        out, CountOf(f->includes), [f](uint32_t i) { return f->includes->at(i).path; }, true, "IP");
     out += "</IP><DEF>";
     Joined(
-        out, CountOf(f->defines), [f](uint32_t i) { return f->defines->at(i); }, true);
+        out, CountOf(f->defines), [f](uint32_t i) { return f->defines->at(i); }, true, "DEF");
     out += "</DEF>";
     static const char* const kNames[] = {"C", "C++", "C#"};
     Element(out, "SL", f->language >= 0 && f->language <= 2 ? kNames[f->language] : "", TextKind::Escaped);
@@ -175,17 +180,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const KoTrees_C* trees = builder.Trees();
     const KoStrings_C* strings = builder.Strings();
 
+    ExpectedLeaves().clear();
     const std::string fileXml = Utils::SerializeKoFile(file);
     ExpectSame("KOF document", fileXml, File(file));
     ExpectBalanced("KOF document", program, fileXml);
+    ExpectReadBack("KOF document", fileXml, ExpectedLeaves(), {"KOF"});
 
+    ExpectedLeaves().clear();
     const std::string languagesXml = Utils::SerializeLanguages(languages);
     ExpectSame("KOL document", languagesXml, Languages(languages));
     ExpectBalanced("KOL document", program, languagesXml);
+    ExpectReadBack("KOL document", languagesXml, ExpectedLeaves(), {"KOL"});
 
+    ExpectedLeaves().clear();
     const std::string treesXml = Utils::SerializeTrees(trees);
     ExpectSame("Tr document", treesXml, Trees(trees));
     ExpectBalanced("Tr document", program, treesXml);
+    ExpectReadBack("Tr document", treesXml, ExpectedLeaves(), {"Tr", "FT", "MT", "RT", "SI"});
     if (trees != nullptr) {
         std::string item;
         Item(item, trees->fileTree);
@@ -194,7 +205,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     std::string joined, expectedJoined = "list:";
     joined = "list:";
-    Utils::Xml::AppendJoined(joined, strings);
+    Utils::Xml::StringDestination destination(joined);
+    Utils::Xml::WriteJoined(destination, strings);
     Joined(
         expectedJoined, CountOf(strings), [strings](uint32_t i) { return strings->at(i); }, false);
     ExpectSame("joined list", joined, expectedJoined);

@@ -6,9 +6,9 @@
 // zeros, which always ends the records being built. Every block gets exactly
 // its size from the heap, so AddressSanitizer sees any read behind a record.
 //
-// Also here: a one-pass escaper to write expected documents with (the product's
-// escaper has its own differential target), and a check that a document's tags
-// are balanced.
+// Also here: the expected field contents (tests/EscapeReference.h, written the
+// plain way), the leaves a parser must read back (fuzz/XmlOracle.h), and a
+// check that a document's tags are balanced.
 //
 // Speed: an execution should take well under a millisecond, so that a run of
 // minutes explores millions of inputs. What costs under AddressSanitizer is
@@ -27,6 +27,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "fuzz/XmlOracle.h"
 
 namespace FuzzRecords {
 
@@ -188,44 +190,25 @@ private:
 
 VORLAN_FUZZ_REFERENCE_BEGIN
 
-// Expected-document helpers. Null text is empty text everywhere.
-inline void Escaped(std::string& out, const char* text) {
-    for (const char* p = text; p != nullptr && *p != '\0'; ++p) {
-        switch (*p) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '\'':
-                out += "&apos;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                out += *p;
-        }
-    }
-}
+// Expected-document helpers. Null text is empty text everywhere. Element also
+// notes what a parser must read back from it (xml/XmlOracle.h).
+inline void Escaped(std::string& out, const char* text) { out += EscapedContent(text != nullptr ? text : ""); }
 
 inline void Element(std::string& out, const char* tag, const char* text, TextKind kind = TextKind::Verbatim) {
+    const std::string value = text != nullptr ? text : "";
     out += '<';
     out += tag;
     out += '>';
     if (kind == TextKind::Escaped)
-        Escaped(out, text);
+        out += EscapedContent(value);
     else if (kind == TextKind::CData)
-        out.append("<![CDATA[").append(text != nullptr ? text : "").append("]]>");
-    else if (text != nullptr)
-        out += text;
+        out += CDataContent(value);
+    else
+        out += VerbatimContent(value);
     out += "</";
     out += tag;
     out += '>';
+    ExpectLeaf(tag, value.c_str());
 }
 
 inline void Element(std::string& out, const char* tag, int32_t value) {

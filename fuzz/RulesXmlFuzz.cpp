@@ -9,7 +9,7 @@
 
 #include "engine/KoRules.h"
 #include "fuzz/RecordProgram.h"
-#include "xml/RulesXml.h"
+#include "xml/extras/Serialize.h"
 
 using namespace FuzzRecords;
 
@@ -136,6 +136,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const KoRuleGroupArray_C* groups = builder.Groups();
     const KoMessageRuleMap_C* map = builder.Map();
 
+    ExpectedLeaves().clear();
     std::string expected = "<KoRuleGrouping>";
     for (uint32_t i = 0; i < CountOf(groups); ++i) {
         if (groups->at(i) == nullptr) continue;
@@ -147,8 +148,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string written = Utils::SerializeRuleGroups(groups);
     ExpectSame("rule groups document", written, expected);
     ExpectBalanced("rule groups document", program, written);
+    ExpectReadBack("rule groups document", written, ExpectedLeaves(), {"KoRuleGrouping", "KoRuleGroupEntry", "Rule"});
 
-    // One group and one rule alone, appended behind earlier text.
+    // One group and one rule alone.
     for (uint32_t i = 0; i < CountOf(groups); ++i) {
         const RuleGroupStruct* g = groups->at(i);
         if (g == nullptr) continue;
@@ -156,25 +158,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Group(one, g);
         ExpectSame("one group", Utils::SerializeRuleGroupIndividualy(g), one);
         if (CountOf(g->rules) > 0) {
-            std::string rule = "<Rule>", appended = "<Rule>";
+            std::string rule;
             Content(rule, g->rules->at(0));
-            Utils::AppendRule(appended, g->rules->at(0));
-            ExpectSame("one rule", appended, rule);
+            ExpectSame("one rule", Utils::SerializeRule(g->rules->at(0)), rule);
         }
         break;
     }
 
+    ExpectedLeaves().clear();
     std::string entries;
     for (uint32_t i = 0; i < CountOf(map); ++i) {
         entries += "<KoMessageRuleMapEntry>";
         Mapping(entries, map->at(i));
         entries += "</KoMessageRuleMapEntry>";
     }
+    const Leaves mapLeaves = ExpectedLeaves();
     const std::string mapDocument =
         map != nullptr ? "<KoMessageRuleMapping>" + entries + "</KoMessageRuleMapping>" : "";
     const std::string writtenMap = Utils::SerializeMessageRuleMap(map);
     ExpectSame("message-rule map document", writtenMap, mapDocument);
     ExpectBalanced("message-rule map document", program, writtenMap);
+    ExpectReadBack("message-rule map document", writtenMap, mapLeaves, {"KoMessageRuleMapping", "KoMessageRuleMapEntry"});
     ExpectSame("message-rule map entries", Utils::SerializeMessageRuleMapIndividual(map), entries);
     return 0;
 }

@@ -100,20 +100,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // The entry points' form: a C string (cut at its first 0x00) and a count
     // that must not be negative nor beyond what the string can hold.
-    if (Bridge::CountAccepted("fuzz", "count", count)) {
-        const bool fits = static_cast<size_t>(count) <= std::strlen(text.c_str()) + 1;
-        try {
-            Bridge::SplitList list(text.c_str(), count, "fuzz", "list");
-            if (!fits) {
-                std::fprintf(stderr, "count %d accepted for %zu bytes\n", count, std::strlen(text.c_str()));
-                std::abort();
-            }
-            Check(list.items(), count, Tokens(text.c_str(), Bridge::ListSeparators()));
-        } catch (const Bridge::ArgumentRefused&) {
-            if (fits) {
-                std::fprintf(stderr, "count %d refused for %zu bytes\n", count, std::strlen(text.c_str()));
-                std::abort();
-            }
+    const bool fits = count >= 0 && static_cast<size_t>(count) <= std::strlen(text.c_str()) + 1;
+    try {
+        Bridge::SplitList list(text.c_str(), count, "fuzz", "list", "count");
+        if (!fits) {
+            std::fprintf(stderr, "count %d accepted for %zu bytes\n", count, std::strlen(text.c_str()));
+            std::abort();
+        }
+        Check(list.items(), count, Tokens(text.c_str(), Bridge::ListSeparators()));
+    } catch (const Bridge::ArgumentRefused&) {
+        if (fits) {
+            std::fprintf(stderr, "count %d refused for %zu bytes\n", count, std::strlen(text.c_str()));
+            std::abort();
         }
     }
     return 0;

@@ -12,6 +12,12 @@ namespace Utils {
 // traces; a line is written when its level is at most the threshold. Lines go
 // to standard output, or are appended to the log file when its name has more
 // than two characters. Nothing is added to the caller's text.
+//
+// The texts handed to Log are a fixed contract: the Java client's tools read
+// them byte for byte, odd spellings included ("VorlanAPi", "failes",
+// "Dagnostics", "setActiveCT", "initResultst"). Copy them, never correct them.
+// They stand where they are logged: the proxy's in engine/ (the rows of
+// VorlanApiForward.cpp, the fetch methods), the entry points' in bridge/.
 class Logger {
 public:
     // Read first and lock-free by every Log call, so a disabled line costs one

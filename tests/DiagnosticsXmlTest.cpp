@@ -6,8 +6,10 @@
 #include <string>
 
 #include "tests/DiagnosticRecords.h"
+#include "tests/MeasuredDocument.h"
 #include "tests/TestSupport.h"
 #include "xml/DiagnosticsXml.h"
+#include "xml/extras/Serialize.h"
 
 using namespace Utils;
 
@@ -86,17 +88,22 @@ TEST(DiagnosticsXml, OnlyTheMessageTextIsEscapedAndCDataIsVerbatim) {
     DiagnosticStruct* d =
         records.Diagnostic(records.Message(markup, markup, 3, markup, markup, markup, {"]]><x>&amp;", ""}),
                            {"<p>&", ""}, {records.Location(markup, 1, 2)});
-    const std::string m = markup;
+    // Verbatim fields keep all but & and <; a "]]>" in CDATA splits the section.
+    const std::string m = "a&amp;b&lt;c>'d\"";
     EXPECT_EQ(SerializeDiagnostic(d), "<KOM><UMID>" + m + "</UMID><HFL>" + m + "</HFL><ML>3</ML><MN>" + m +
                                           "</MN><MT>a&amp;b&lt;c&gt;&apos;d&quot;</MT><P>" + m +
-                                          "</P><R><![CDATA[]]><x>&amp;]]></R><R><![CDATA[]]></R></KOM>"
+                                          "</P><R><![CDATA[]]]]><![CDATA[><x>&amp;]]></R><R><![CDATA[]]></R></KOM>"
                                           "<MH>false</MH><SS>0</SS><SD>false</SD>"
                                           "<MP><![CDATA[<p>&]]></MP><MP><![CDATA[]]></MP>"
                                           "<LI><F>" +
                                           m + "</F><L>1</L><C>2</C></LI>");
-    // Control characters and bytes above 0x7F pass through the message text.
-    EXPECT_EQ(SerializeMessage(records.Message("", "", 0, "", "\t\n\xc3\xa9\xff", "")),
-              "<UMID></UMID><HFL></HFL><ML>0</ML><MN></MN><MT>\t\n\xc3\xa9\xff</MT><P></P>");
+    // Tab, line feed and valid sequences pass; what XML cannot carry is U+FFFD
+    // in every field: an invalid byte, a form feed, escape, the encoded NUL,
+    // U+FFFF, a lone surrogate.
+    EXPECT_EQ(SerializeMessage(records.Message("\x0c", "\xe9t\xe9", 0, "\xc0\x80", "\t\n\xc3\xa9\xff\x1b",
+                                               "\xef\xbf\xbf\xed\xa0\x80")),
+              "<UMID>\xef\xbf\xbd</UMID><HFL>\xef\xbf\xbdt\xef\xbf\xbd</HFL><ML>0</ML><MN>\xef\xbf\xbd</MN>"
+              "<MT>\t\n\xc3\xa9\xef\xbf\xbd\xef\xbf\xbd</MT><P>\xef\xbf\xbd\xef\xbf\xbd</P>");
 }
 
 TEST(DiagnosticsXml, IntegersAreSignedDecimalAndAnyNonZeroByteIsTrue) {
@@ -152,14 +159,17 @@ TEST(DiagnosticsXml, MeasuredLengthIsTheWrittenLength) {
         records.Diagnostic(records.Message(markup, nullptr, INT_MIN, "", markup, "p", {markup, nullptr}), {markup},
                            {records.Location(markup, INT_MAX, -10), records.Location("f", 9, 10)}, {broken}, 1, -1);
     broken->parameters = nullptr;
-    for (KoDiagnosticArray_C* list : {records.List({}), records.List({nullptr}), records.List({full, broken})}) {
-        const std::string written = SerializeDiagnosticArray(list);
-        EXPECT_EQ(Xml::MeasureDiagnosticArray(list), written.size()) << written;
+    for (KoDiagnosticArray_C* list : {records.List({}), records.List({nullptr}), records.List({full, broken}),
+                                      static_cast<KoDiagnosticArray_C*>(nullptr)}) {
+        MeasuredDocument document;
+        Xml::WriteDiagnosticArray(document, list);
+        EXPECT_EQ(document.measured, document.written.size()) << document.written;
+        EXPECT_EQ(document.written, SerializeDiagnosticArray(list));
     }
-    EXPECT_EQ(Xml::MeasureDiagnosticArray(nullptr), 0u);
-    // Appending keeps what the buffer held.
+    // Appending keeps what the string held.
     std::string out = "head";
-    Xml::AppendDiagnosticArray(out, records.List({}));
+    Xml::StringDestination destination(out);
+    Xml::WriteDiagnosticArray(destination, records.List({}));
     EXPECT_EQ(out, "head<KOE></KOE>");
 }
 
@@ -190,7 +200,9 @@ TEST(DiagnosticsXml, RandomTreesMatchAPlainRecursiveWriter) {
         }
         KoDiagnosticArray_C* list = records.List(level);
         ASSERT_EQ(SerializeDiagnosticArrayIndividual(list), ReferenceList(list)) << "round " << round;
-        ASSERT_EQ(Xml::MeasureDiagnosticArray(list), SerializeDiagnosticArray(list).size()) << "round " << round;
+        MeasuredDocument document;
+        Xml::WriteDiagnosticArray(document, list);
+        ASSERT_EQ(document.measured, document.written.size()) << "round " << round;
     }
 }
 

@@ -7,7 +7,7 @@
 
 #include "engine/Platform.h"
 #include "tests/TestSupport.h"
-#include "xml/Dumps.h"
+#include "xml/extras/Dumps.h"
 
 using namespace Utils;
 

@@ -106,7 +106,7 @@ TEST_F(JniResults, GuardedStringMethodsReturnTheirFallbackText) {
 // it never takes more than that size, and none is made twice.
 TEST_F(JniResults, ByteArrayDocumentsCarryTheExactBytes) {
     const std::string bytes("a\0\xff<", 4);
-    Bridge::JavaBytesDocument pieces(jni.env());
+    Bridge::JavaArrayDestination pieces(jni.env());
     ASSERT_TRUE(pieces.Begin(bytes.size()));
     pieces.Write(bytes.data(), 1);
     pieces.Write(bytes.data() + 1, 3);
@@ -114,12 +114,12 @@ TEST_F(JniResults, ByteArrayDocumentsCarryTheExactBytes) {
     EXPECT_FALSE(pieces.Begin(1));
     EXPECT_EQ(jni.bytes(pieces.Result()), bytes);
 
-    Bridge::JavaBytesDocument none(jni.env());
+    Bridge::JavaArrayDestination none(jni.env());
     EXPECT_EQ(jni.bytes(none.Result()), "");
 
     jni.failNewByteArray = true;
     expectException = true;
-    Bridge::JavaBytesDocument failed(jni.env());
+    Bridge::JavaArrayDestination failed(jni.env());
     EXPECT_FALSE(failed.Begin(bytes.size()));
     failed.Write(bytes.data(), bytes.size());
     EXPECT_EQ(failed.Result(), nullptr);

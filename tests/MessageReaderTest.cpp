@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "tests/TestSupport.h"
-#include "xml/MessageFree.h"
-#include "xml/MessageReader.h"
+#include "xml/extras/MessageFree.h"
+#include "xml/extras/MessageReader.h"
 
 #ifdef _WIN32
 #include <windows.h>

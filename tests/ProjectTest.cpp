@@ -83,12 +83,15 @@ TEST_F(ProjectTest, GetTreesTracesWritesItsStdoutLineAndReleases) {
 }
 
 TEST_F(ProjectTest, GetTreesWithoutItemsFailureStatusAndRawBytes) {
-    const std::string name = "\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80\xFF";  // the byte[] is not converted
+    // The byte[] keeps every valid sequence, the four-byte one included; a byte
+    // that is no UTF-8 becomes U+FFFD.
+    const std::string name = "\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80\xFF";
+    const std::string written = "\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80\xEF\xBF\xBD";
     c->trees = records.trees(records.item(0, name, "", 0, 0), nullptr, nullptr);
     const int taken = jni.utfCharsTaken();
     OutputCapture out(1);
     EXPECT_EQ(Trees(false, 0, "never read"),
-              "<Tr><FT><Ty>0</Ty><N>" + name + "</N><D></D><To>0</To><A>0</A></FT><MT></MT><RT></RT></Tr>");
+              "<Tr><FT><Ty>0</Ty><N>" + written + "</N><D></D><To>0</To><A>0</A></FT><MT></MT><RT></RT></Tr>");
     EXPECT_EQ(jni.utfCharsTaken(), taken);
     c->statusOf["getTrees"] = 4;
     EXPECT_EQ(Trees(false, 0, nullptr), "");  // still released
@@ -345,4 +348,24 @@ TEST(ProjectWithoutEngine, FetchesGiveEmptyTextAndGetTreesWritesNoStdoutLine) {
               "\tAttempt to call VorlanApi::GetMappedFileExtensions failed because ptr2f is null \n"
               "\tAttempt to call VorlanApi::GetKoFile failed because ptr2f is null \n"
               "\tAttempt to call VorlanApi::GetIncludeFiles failed because ptr2f is null \n");
+}
+
+// The partial engine lacks freeTrees and freeKoFile: the documents still reach
+// Java, and the missing release is one level-1 line.
+class PartialEngineProject : public BridgeTest {};
+
+TEST_F(PartialEngineProject, MissingReleaseEntryStillReturnsTheDocument) {
+    EngineDoubleControl* engine = LoadEngine(PartialEngine());
+    ProjectRecords records;
+    engine->trees = records.trees(records.item(0, "f", "", 1, 1), nullptr, nullptr);
+    engine->koFile = records.file(1, records.defines({}), records.includes({}));
+    OutputCapture out(1);
+    EXPECT_EQ(jni.bytes(JNI(getTrees)(jni.env(), jni.self(), JNI_FALSE, 0, nullptr)),
+              "<Tr><FT><Ty>0</Ty><N>f</N><D></D><To>1</To><A>1</A></FT><MT></MT><RT></RT></Tr>");
+    EXPECT_EQ(jni.text(JNI(getKoFile)(jni.env(), jni.self(), jni.str("/p/a.c"))),
+              "<KOF><IP></IP><DEF></DEF><SL>C++</SL></KOF>");
+    EXPECT_EQ(out.take(),
+              "call result: 0\n\tAttempt to call VorlanApi::FreeTrees failes because ptr2f is null \n"
+              "\tAttempt to call VorlanApi::freeKoFile failed because ptr2f is null \n");
+    EXPECT_TRUE(engine->releases.empty());
 }

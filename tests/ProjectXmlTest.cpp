@@ -6,6 +6,7 @@
 #include "tests/ProjectRecords.h"
 #include "tests/TestSupport.h"
 #include "xml/ProjectXml.h"
+#include "xml/extras/Serialize.h"
 
 using namespace Utils;
 

@@ -8,7 +8,7 @@
 #include "engine/Platform.h"
 #include "tests/DiagnosticRecords.h"
 #include "tests/TestSupport.h"
-#include "xml/DiagnosticsXml.h"
+#include "xml/extras/Serialize.h"
 
 namespace {
 

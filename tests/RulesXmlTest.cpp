@@ -7,6 +7,7 @@
 
 #include "tests/RuleRecords.h"
 #include "xml/RulesXml.h"
+#include "xml/extras/Serialize.h"
 
 namespace {
 
@@ -58,7 +59,7 @@ TEST(RuleXml, OnlyTheRuleTextIsEscaped) {
     RuleRecords r;
     const char* markup = "<a href='x'>\"&\"</a>";
     RuleStruct* rule = r.rule({markup, markup, markup, markup, markup}, 1, {markup});
-    const std::string raw = markup;
+    const std::string raw = "&lt;a href='x'>\"&amp;\"&lt;/a>";  // verbatim but for & and <
     EXPECT_EQ(Utils::SerializeRuleGroupIndividualy(r.group(markup, {rule})),
               "<RuleGroupName>" + raw + "</RuleGroupName><Rule><RuleId>" + raw +
                   "</RuleId><IsActive>1</IsActive><HFL>" + raw + "</HFL><RuleGroupStr>" + raw +
@@ -149,8 +150,9 @@ TEST(RulesXml, DocumentsAreWrittenIntoOneBlockOfTheirSize) {
     const std::string map = Utils::SerializeMessageRuleMap(r.map({r.mapping("M", {"U", nullptr}), nullptr}));
     EXPECT_EQ(map.capacity(), map.size());
 
-    // Appending keeps what the buffer holds.
+    // Appending keeps what the string holds.
     std::string out = "prefix";
-    for (int i = 0; i < 3; ++i) Utils::AppendRule(out, child);
-    EXPECT_EQ(out, "prefix" + Utils::SerializeRule(child) + Utils::SerializeRule(child) + Utils::SerializeRule(child));
+    Utils::Xml::StringDestination destination(out);
+    for (int i = 0; i < 3; ++i) Utils::Xml::WriteRuleGroups(destination, groups);
+    EXPECT_EQ(out, "prefix" + rules + rules + rules);
 }

@@ -79,21 +79,6 @@ const std::vector<std::string> kPartialMissing = {"setBindKey",  "getWorkspace",
 
 }  // namespace
 
-TEST(VorlanApiInstance, IsCreatedOnceAndAnewAfterDestroy) {
-    VorlanApi* first = VorlanApi::GetInstance();
-    EXPECT_EQ(VorlanApi::GetInstance(), first);
-    ASSERT_EQ(first->InitVorlanApi(FullEngine().c_str()), "");
-    VorlanApi::Destroy();
-    VorlanApi* fresh = VorlanApi::GetInstance();
-    ASSERT_NE(fresh, nullptr);
-    // The new instance is unloaded: its forwarding methods take their fallbacks.
-    OutputCapture out(2);
-    EXPECT_EQ(std::string(fresh->GetVersionNumber()), "0.0.0");
-    out.take();
-    VorlanApi::Destroy();
-    VorlanApi::Destroy();  // twice is harmless
-}
-
 TEST(VorlanApiInstance, RacingFirstCallsShareOneInstanceAndOneLoad) {
     std::vector<std::thread> threads;
     std::vector<VorlanApi*> seen(8, nullptr);

@@ -1,30 +1,38 @@
 // The writer under the serialisers: escaping scans, integer formatting, the
-// staging buffer and its hand-over to the result, and the meter that sizes it.
+// field kinds through the staging buffer and its hand-over to the result, the
+// meter that sizes it, and the nested walk with its bounds.
 
 #include <climits>
+#include <cstring>
 #include <random>
 #include <string>
 
 #include "tests/EscapeReference.h"
 #include "tests/TestSupport.h"
-#include "xml/XmlOutput.h"
-#include "xml/XmlPrimitives.h"
+#include "xml/Writing.h"
+#include "xml/extras/Serialize.h"
 
 using namespace Utils;
 
 namespace {
 
-size_t FirstMarkup(const std::string& text) {
-    const size_t at = text.find_first_of("&<>'\"");
-    return at == std::string::npos ? text.size() : at;
+size_t FirstOf(const std::string& text, const char* set, bool unclean) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (unclean && (c >= 0x80 || (c < 0x20 && c != '\t' && c != '\n' && c != '\r'))) return i;
+        if (c != 0 && std::strchr(set, c) != nullptr) return i;
+    }
+    return text.size();
 }
+size_t FirstMarkup(const std::string& text) { return FirstOf(text, "&<>'\"", false); }
 
-// Texts of every length up to 70 with markup (or a near miss: '=', '%', '#',
-// bytes with the high bit set) at chosen places, read from the middle of a
+// Texts of every length up to 70 with stops of the scans (markup, controls,
+// bytes above 0x7F) or a near miss ('=', '%', '#', tab, line feed, DEL, ...)
+// at chosen places, read from the middle of a
 // larger block so that the scans' own bounds are what is tested.
 std::vector<std::string> Texts() {
-    const char markup[] = {'&', '<', '>', '\'', '"'};
-    const char nearMisses[] = {'=', '%', '#', '?', '$', '!', '\xbc', '\xbe', '\xa6', '\xa7', '\xa2'};
+    const char markup[] = {'&', '<', '>', '\'', '"', '\x01', '\x1f', '\x80', '\xbe', '\xff'};
+    const char nearMisses[] = {'=', '%', '#', '?', '$', '!', '\t', '\n', '\r', '\x7f', ' ', ']'};
     std::vector<std::string> texts;
     for (size_t length = 0; length <= 70; ++length) {
         std::string plain(length, 'a');
@@ -54,15 +62,22 @@ std::string Element(const std::string& name, const std::string& content) {
 
 TEST(XmlOutput, ScansAgreeWithAPlainSearchAtEveryLengthAndPlace) {
     for (const std::string& text : Texts()) {
-        // Copied into a block with markup on both sides of the text.
-        const std::string block = "<&\"" + text + "'>&";
-        const char* at = block.data() + 3;
+        // Copied into a block with stops on both sides of the text.
+        const std::string block = "<&\"\x01" + text + "\xff'>&";
+        const char* at = block.data() + 4;
         ASSERT_EQ(Xml::FindMarkup(at, text.size()), FirstMarkup(text)) << text;
+        ASSERT_EQ(Xml::FindEscapedStop(at, text.size()), FirstOf(text, "&<>'\"", true)) << text;
+        ASSERT_EQ(Xml::FindVerbatimStop(at, text.size()), FirstOf(text, "&<>", true)) << text;
+        ASSERT_EQ(Xml::FindCDataStop(at, text.size()), FirstOf(text, ">", true)) << text;
+        ASSERT_EQ(Xml::FindUnclean(at, text.size()), FirstOf(text, "", true)) << text;
         const std::string escaped = FiveReplacements(text);
         ASSERT_EQ(Xml::EscapedLength(at, text.size()), escaped.size()) << text;
         ASSERT_EQ(ValidateForXML(text), escaped) << text;
         std::string out = "x";
-        Xml::AppendEscaped(out, at, text.size());
+        Xml::StringDestination destination(out);
+        Xml::Output output(destination);
+        output.Escape(at, text.size());
+        output.Flush();
         ASSERT_EQ(out, "x" + escaped) << text;
     }
 }
@@ -92,7 +107,7 @@ TEST(XmlOutput, DecimalsOfEveryWidthAndSign) {
     }
 }
 
-// Every kind of element, with texts from empty to several stages long, agrees
+// Every kind of field, with texts from empty to several stages long, agrees
 // with the element written by hand, and the meter counts exactly what the
 // output wrote, also when it is appended to text already in the string.
 TEST(XmlOutput, ElementsAcrossStageBoundariesMatchTheirMeasure) {
@@ -103,35 +118,37 @@ TEST(XmlOutput, ElementsAcrossStageBoundariesMatchTheirMeasure) {
         std::string out = round % 2 == 0 ? "" : "kept";
         std::string expected = out;
         Xml::Meter meter;
-        Xml::StringDocument document(out);
+        Xml::StringDestination document(out);
         Xml::Output output(document);
         for (int element = 0; element < 300; ++element) {
             // Mostly short texts, some far longer than the stage.
             const size_t length = random() % 10 == 0 ? random() % 20000 : random() % 40;
             std::string text(length, 'x');
-            for (char& c : text) c = "ab&<c'd"[random() % 7];
+            // Markup of every field kind, a control, an invalid byte, a
+            // sequence split by the end of the text.
+            for (char& c : text) c = "ab&<c'd]]>\x01\xff\xc3\xa9"[random() % 14];
             const Xml::ElementTags& t = random() % 2 == 0 ? tag : shortTag;
             const std::string name = &t == &tag ? tagKoMessageRuleMapEntry : tagFile;
             const int32_t value = static_cast<int32_t>(random());
             switch (random() % 6) {
                 case 0:
-                    output.Node(t, text.c_str());
-                    meter.Node(t, text.c_str());
-                    expected += Element(name, text);
+                    Xml::Verbatim(output, t, text.c_str());
+                    Xml::Verbatim(meter, t, text.c_str());
+                    expected += Element(name, VerbatimContent(text));
                     break;
                 case 1:
-                    output.SafeNode(t, text.c_str());
-                    meter.SafeNode(t, text.c_str());
-                    expected += Element(name, FiveReplacements(text));
+                    Xml::Escaped(output, t, text.c_str());
+                    Xml::Escaped(meter, t, text.c_str());
+                    expected += Element(name, EscapedContent(text));
                     break;
                 case 2:
-                    output.CDataNode(t, text.c_str());
-                    meter.CDataNode(t, text.c_str());
-                    expected += Element(name, "<![CDATA[" + text + "]]>");
+                    Xml::CData(output, t, text.c_str());
+                    Xml::CData(meter, t, text.c_str());
+                    expected += Element(name, CDataContent(text));
                     break;
                 case 3:
-                    output.IntNode(t, value);
-                    meter.IntNode(t, value);
+                    Xml::Integer(output, t, value);
+                    Xml::Integer(meter, t, value);
                     expected += Element(name, std::to_string(value));
                     break;
                 case 4:
@@ -144,16 +161,16 @@ TEST(XmlOutput, ElementsAcrossStageBoundariesMatchTheirMeasure) {
                     expected += Element(name, text);
                     break;
                 default:
-                    output.Node(t, nullptr);
-                    output.SafeNode(t, nullptr);
-                    output.CDataNode(t, nullptr);
-                    meter.Node(t, nullptr);
-                    meter.SafeNode(t, nullptr);
-                    meter.CDataNode(t, nullptr);
+                    Xml::Verbatim(output, t, nullptr);
+                    Xml::Escaped(output, t, nullptr);
+                    Xml::CData(output, t, nullptr);
+                    Xml::Verbatim(meter, t, nullptr);
+                    Xml::Escaped(meter, t, nullptr);
+                    Xml::CData(meter, t, nullptr);
                     expected += Element(name, "") + Element(name, "") + Element(name, "<![CDATA[]]>");
             }
         }
-        output.Finish();
+        output.Flush();
         ASSERT_EQ(out, expected) << "round " << round;
         ASSERT_EQ(meter.bytes(), expected.size() - (round % 2 == 0 ? 0 : 4)) << "round " << round;
     }
@@ -162,10 +179,11 @@ TEST(XmlOutput, ElementsAcrossStageBoundariesMatchTheirMeasure) {
 TEST(XmlOutput, MeasuredDocumentsAreReservedOnceAndRepeatedAppendsGrowGeometrically) {
     const Xml::ElementTags tag(tagRuleText);
     auto write = [&](auto& sink) {
-        for (int i = 0; i < 1000; ++i) sink.SafeNode(tag, "a < b");
+        for (int i = 0; i < 1000; ++i) Xml::Escaped(sink, tag, "a < b");
     };
     std::string fresh;
-    Xml::Sized(fresh, write);
+    Xml::StringDestination freshDestination(fresh);
+    Xml::MeasureThenWrite(freshDestination, write);
     EXPECT_EQ(fresh.size(), 1000u * 29);
     EXPECT_EQ(fresh.capacity(), fresh.size());
 
@@ -173,7 +191,8 @@ TEST(XmlOutput, MeasuredDocumentsAreReservedOnceAndRepeatedAppendsGrowGeometrica
     size_t reallocations = 0;
     for (int i = 0; i < 200; ++i) {
         const size_t capacity = grown.capacity();
-        Xml::Sized(grown, write);
+        Xml::StringDestination destination(grown);
+        Xml::MeasureThenWrite(destination, write);
         if (grown.capacity() != capacity) ++reallocations;
     }
     EXPECT_EQ(grown.size(), 200u * fresh.size());
@@ -185,12 +204,23 @@ TEST(XmlOutput, TagsLongerThanTheirSlotAreRefused) {
     EXPECT_THROW(Xml::ElementTags(std::string(30, 'n')), std::length_error);
     const Xml::ElementTags longest(std::string(29, 'n'));
     std::string out;
-    Xml::StringDocument document(out);
+    Xml::StringDestination document(out);
     Xml::Output output(document);
-    output.Node(longest, "v");
-    output.Finish();
+    Xml::Verbatim(output, longest, "v");
+    output.Flush();
     EXPECT_EQ(out, Element(std::string(29, 'n'), "v"));
 }
+
+struct Item;
+struct ItemList : KoCountedArray<Item*> {};
+struct Item {
+    ItemList* children;
+};
+// A list of one item, in the engine's layout.
+struct OneItem {
+    ItemList list;
+    Item* item;
+};
 
 // A document stops being measured as soon as it passes the largest Java array,
 // counting what the destination already holds; a walk whose list is its own
@@ -200,18 +230,24 @@ TEST(XmlOutput, DocumentsAreBoundedByTheLargestJavaArrayAndWalksByTheirRecords) 
     full.Raw(nullptr, 5);
     EXPECT_THROW(full.Raw(nullptr, 1), Xml::DocumentNotWritten);
 
-    struct Level {
-        const void* list;
+    // A chain of 100,000 items, each the one child of the one before.
+    const size_t n = 100000;
+    std::vector<Item> items(n);
+    std::vector<OneItem> lists(n);  // lists[i] holds items[i]: the outermost list, then children
+    for (size_t i = 0; i < n; ++i) lists[i] = {{{1, 0}}, &items[i]};
+    for (size_t i = 0; i + 1 < n; ++i) items[i].children = &lists[i + 1].list;
+    size_t entered = 0, left = 0;
+    Xml::NestedWalk<&Item::children> walk;
+    auto run = [&] {
+        entered = left = 0;
+        walk.Walk(&lists[0].list, [&](const Item&, uint32_t) { ++entered; }, [&](const Item&) { ++left; });
     };
-    // A path of 100,000 distinct lists is no loop. Then it turns back to the
-    // eighth and goes round: found before the path is twice as deep again.
-    std::vector<int> lists(100000);
-    Xml::Descent<Level> path;
-    for (const int& list : lists) path.push({&list});
-    size_t depth = lists.size();
-    auto goRound = [&] {
-        for (size_t i = 7;; i = i + 1 < lists.size() ? i + 1 : 7, ++depth) path.push({&lists[i]});
-    };
-    EXPECT_THROW(goRound(), Xml::DocumentNotWritten);
-    EXPECT_LE(depth, 2 * lists.size() + 2);
+    run();
+    EXPECT_EQ(entered, n);
+    EXPECT_EQ(left, n);
+    // Then the last turns back to the eighth and goes round: found before
+    // the path is twice as deep again.
+    items[n - 1].children = &lists[7].list;
+    EXPECT_THROW(run(), Xml::DocumentNotWritten);
+    EXPECT_LE(entered, 2 * n + 2);
 }

@@ -4,7 +4,8 @@
 
 #include "tests/EscapeReference.h"
 #include "tests/TestSupport.h"
-#include "xml/XmlPrimitives.h"
+#include "xml/Tags.h"
+#include "xml/extras/Serialize.h"
 
 using namespace Utils;
 
@@ -73,18 +74,6 @@ TEST(XmlPrimitives, ReplaceAllWorksInPlace) {
     text = "aaa";
     replaceAll(text, "a", "aa");
     EXPECT_EQ(text, "aaaaaa");
-}
-
-TEST(XmlPrimitives, AppendingFormsWriteNullTextAsEmptyAndIntegersSigned) {
-    std::string out;
-    Xml::Node(out, tagProducer, nullptr);
-    Xml::SafeNode(out, tagMessageText, "a<b");
-    Xml::CDataNode(out, tagReferences, nullptr);
-    Xml::IntNode(out, tagLine, -2147483647 - 1);
-    Xml::IntNode(out, tagColumn, 0);
-    Xml::IntNode(out, tagMessageLevel, 2147483647);
-    EXPECT_EQ(out,
-              "<P></P><MT>a&lt;b</MT><R><![CDATA[]]></R><L>-2147483648</L><C>0</C><ML>2147483647</ML>");
 }
 
 TEST(XmlPrimitives, TagTableHoldsTheVocabulary) {

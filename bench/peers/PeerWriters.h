@@ -16,7 +16,7 @@
 #include "engine/KoDiagnostics.h"
 #include "engine/KoProject.h"
 #include "engine/KoRules.h"
-#include "xml/XmlPrimitives.h"
+#include "xml/Tags.h"
 
 namespace Peers {
 

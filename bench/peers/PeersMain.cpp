@@ -32,14 +32,11 @@
 #include "tests/FakeJni.h"
 #include "tests/ProgramDirectory.h"
 #include "tests/engine-double/EngineDouble.h"
-#include "xml/DiagnosticsXml.h"
-#include "xml/MessageFree.h"
-#include "xml/MessageReader.h"
-#include "xml/ProjectXml.h"
 #include "engine/VorlanApi.h"
-#include "xml/RulesXml.h"
-#include "xml/XmlOutput.h"
-#include "xml/XmlPrimitives.h"
+#include "xml/Destination.h"
+#include "xml/extras/MessageFree.h"
+#include "xml/extras/MessageReader.h"
+#include "xml/extras/Serialize.h"
 
 // Live heap bytes while a measured call runs, and their high-water mark: every
 // allocation of the program goes through here, counted only while asked.
@@ -154,7 +151,7 @@ using JniFetch = jbyteArray (*)(FakeJni&);
 template <typename Fetch>
 jbyteArray ThroughString(FakeJni& jni, Fetch fetch) {
     std::string text;
-    Utils::Xml::StringDocument document(text);
+    Utils::Xml::StringDestination document(text);
     fetch(*VorlanApi::GetInstance(), document);
     jbyteArray array = jni.env()->NewByteArray(static_cast<jsize>(text.size()));
     jni.env()->SetByteArrayRegion(array, 0, static_cast<jsize>(text.size()), reinterpret_cast<const jbyte*>(text.data()));
@@ -460,7 +457,7 @@ void AllWriters(Report& report, int regime) {
                               },
                               Utils::SerializeDiagnosticArray(list),
                               [](FakeJni& jni) {
-                                  return ThroughString(jni, [](VorlanApi& api, Utils::Xml::Document& d) {
+                                  return ThroughString(jni, [](VorlanApi& api, Utils::Xml::Destination& d) {
                                       api.GetDiagnostics("/srv/build/app/src/net/module_3/socket_64.c", nullptr,
                                                          nullptr, 0, d);
                                   });
@@ -485,7 +482,7 @@ void AllWriters(Report& report, int regime) {
                               },
                               Utils::SerializeRuleGroups(groups), [](FakeJni& jni) {
                                   return ThroughString(
-                                      jni, [](VorlanApi& api, Utils::Xml::Document& d) { api.GetRuleGroups(d); });
+                                      jni, [](VorlanApi& api, Utils::Xml::Destination& d) { api.GetRuleGroups(d); });
                               }};
         },
         [] { Engine()->ruleGroups = nullptr; });
@@ -507,7 +504,7 @@ void AllWriters(Report& report, int regime) {
                               },
                               Utils::SerializeMessageRuleMap(map), [](FakeJni& jni) {
                                   return ThroughString(
-                                      jni, [](VorlanApi& api, Utils::Xml::Document& d) { api.GetMessageRuleMap(d); });
+                                      jni, [](VorlanApi& api, Utils::Xml::Destination& d) { api.GetMessageRuleMap(d); });
                               }};
         },
         [] { Engine()->messageRuleMap = nullptr; });
@@ -528,7 +525,7 @@ void AllWriters(Report& report, int regime) {
                                                                                                   JNI_TRUE, 0, nullptr);
                               },
                               Utils::SerializeTrees(trees), [](FakeJni& jni) {
-                                  return ThroughString(jni, [](VorlanApi& api, Utils::Xml::Document& d) {
+                                  return ThroughString(jni, [](VorlanApi& api, Utils::Xml::Destination& d) {
                                       api.GetTrees(true, 0, nullptr, d);
                                   });
                               }};
@@ -552,7 +549,7 @@ void PeakHeap(Report& report, size_t files) {
         },
         [](FakeJni& jni) {
             return ThroughString(
-                jni, [](VorlanApi& api, Utils::Xml::Document& d) { api.GetTrees(true, 0, nullptr, d); });
+                jni, [](VorlanApi& api, Utils::Xml::Destination& d) { api.GetTrees(true, 0, nullptr, d); });
         }};
     for (int road = 0; road < 2; ++road) {
         FakeJni jni;

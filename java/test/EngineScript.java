@@ -18,6 +18,9 @@ final class EngineScript {
      */
     static native boolean useSchemaRecords(String enginePath, int depth);
 
+    /** Hands out records of every family with these bytes in every text field. */
+    static native boolean useTextEverywhere(String enginePath, byte[] text);
+
     /** Back to an engine that hands out nothing. */
     static native void removeRecords(String enginePath);
 

@@ -87,6 +87,27 @@ struct SchemaRecords {
 
 std::unique_ptr<SchemaRecords> g_schemaRecords;
 
+// Records of every family with one text in every text field: each list of
+// texts holds it twice, so that the ";"-joined fields join two of them.
+struct HostileRecords {
+    DiagnosticRecords diagnostics;
+    RuleRecords rules;
+    ProjectRecords project;
+
+    void Install(EngineDoubleControl& c, const std::string& text) {
+        const char* t = text.c_str();
+        KoMessage_C* message = diagnostics.Message(t, t, 1, t, t, t, {t});
+        c.diagnostics = diagnostics.List({diagnostics.Diagnostic(message, {t}, {diagnostics.Location(t, 1, 2)})});
+        c.ruleGroups = rules.groups({rules.group(t, {rules.rule({t, t, t, t, t}, 1, {t})})});
+        c.messageRuleMap = rules.map({rules.mapping(t, {t})});
+        c.trees = project.trees(project.item(0, text, text, 1, 1), project.item(1, text, text, 1, 1),
+                                project.item(2, text, text, 1, 1));
+        c.koFile = project.file(0, project.defines({text, text}), project.includes({text, text}));
+    }
+};
+
+std::unique_ptr<HostileRecords> g_hostileRecords;
+
 }  // namespace
 
 // The sample records in place of "nothing", and the call log emptied.
@@ -111,6 +132,19 @@ extern "C" JNIEXPORT jboolean JNICALL Java_EngineScript_useSchemaRecords(JNIEnv*
         g_schemaRecords->InstallDeep(*c, depth);
     else
         g_schemaRecords->InstallBroken(*c);
+    return JNI_TRUE;
+}
+
+// Records with the given bytes in every text field: see HostileRecords.
+extern "C" JNIEXPORT jboolean JNICALL Java_EngineScript_useTextEverywhere(JNIEnv* env, jclass, jstring enginePath,
+                                                                          jbyteArray text) {
+    EngineDoubleControl* c = control(env, enginePath);
+    if (c == nullptr) return JNI_FALSE;
+    std::string bytes(static_cast<size_t>(env->GetArrayLength(text)), '\0');
+    env->GetByteArrayRegion(text, 0, env->GetArrayLength(text), reinterpret_cast<jbyte*>(&bytes[0]));
+    SampleRecords::Remove(*c);
+    g_hostileRecords.reset(new HostileRecords());
+    g_hostileRecords->Install(*c, bytes);
     return JNI_TRUE;
 }
 

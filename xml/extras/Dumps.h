@@ -2,7 +2,8 @@
 
 // Plain-text dumps of the engine's rule configuration records on standard
 // output, and a helper that writes a text to a file; for code that wants to
-// look at engine records while debugging.
+// look at engine records while debugging. The system's design names them; no
+// native method calls them.
 //
 // A null text prints as empty text (the five rule texts are left out instead),
 // a null array as an empty one, and a null rule, group or message is skipped;

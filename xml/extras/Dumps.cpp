@@ -1,10 +1,10 @@
-#include "xml/Dumps.h"
+#include "xml/extras/Dumps.h"
 
 #include <cstdio>
 
 #include "engine/Platform.h"
 #include "log/Logger.h"
-#include "xml/XmlOutput.h"
+#include "xml/NestedWalk.h"
 
 namespace Utils {
 
@@ -70,36 +70,19 @@ size_t printRuleTail(const RuleStruct* rule) {
 
 void flushKoRule(RuleStruct* rule) {
     if (rule == nullptr) return;
-    // Depth-first with an explicit stack: each level is a rule whose head is
-    // printed, its child list and the index of its next child. Like the
-    // documents, a dump stops when its records loop or it passes the largest
-    // Java array (shared child lists can multiply a small tree).
-    struct Level {
-        const KoRuleList_C* list;
-        const RuleStruct* rule;
-        uint32_t nextChild;
-    };
-    Xml::Descent<Level> open;
+    // Like the documents, a dump stops when its records loop or it passes the
+    // largest Java array (shared child lists can multiply a small tree).
     try {
         size_t printed = printRuleHead(rule);
-        open.push({rule->childRules, rule, 0});
-        while (!open.empty()) {
-            Level& top = open.top();
-            const KoRuleList_C* children = top.list;
-            const uint32_t count = CountOf(children);
-            while (top.nextChild < count && children->at(top.nextChild) == nullptr) ++top.nextChild;
-            if (top.nextChild == count) {
-                printed += printRuleTail(top.rule);
-                open.pop();
-                continue;
-            }
-            const uint32_t index = top.nextChild++;
-            const RuleStruct* child = children->at(index);
-            printed += static_cast<size_t>(std::printf("flushing child %d\n", asInt(index)));
-            printed += printRuleHead(child);
-            if (printed > Xml::kLargestDocument) Xml::ThrowTooLarge();
-            open.push({child->childRules, child, 0});
-        }
+        Xml::NestedWalk<&RuleStruct::childRules>().Walk(
+            rule->childRules,
+            [&](const RuleStruct& child, uint32_t index) {
+                printed += static_cast<size_t>(std::printf("flushing child %d\n", asInt(index)));
+                printed += printRuleHead(&child);
+                if (printed > Xml::kLargestDocument) Xml::ThrowTooLarge();
+            },
+            [&](const RuleStruct& child) { printed += printRuleTail(&child); });
+        printRuleTail(rule);
     } catch (const Xml::DocumentNotWritten& e) {
         std::fflush(stdout);
         Logger::Log(1, "\n%s: stopped: %s\n", VORLAN_QUALIFIED("Utils", "flushKoRule"), e.what());

@@ -2,7 +2,8 @@
 
 // Release of message records that the bridge built itself (the message reader's
 // output), through the run-time heap's free. Never used on engine records: those
-// go back to the engine's own release entries.
+// go back to the engine's own release entries. Like the reader, named by the
+// system's design and called by no native method.
 
 #include "engine/KoDiagnostics.h"
 

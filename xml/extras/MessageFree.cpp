@@ -1,4 +1,4 @@
-#include "xml/MessageFree.h"
+#include "xml/extras/MessageFree.h"
 
 #include <cstdlib>
 

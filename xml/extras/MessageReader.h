@@ -1,8 +1,9 @@
 #pragma once
 
 // Reads "KOM" message elements back from XML text into message records of the
-// bridge's own, e.g. to hand the engine a message filter. Everything it builds
-// lives on the run-time heap and is released with xml/MessageFree.h.
+// bridge's own. The system's design names it; no native method calls it (the
+// message filter of getDiagnostics is never read). Everything it builds lives
+// on the run-time heap and is released with xml/extras/MessageFree.h.
 //
 // The reader is deliberately simple: levels are read by name, references are
 // not read, values are taken verbatim (no entity decoding, CDATA kept), and only
