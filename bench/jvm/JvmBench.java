@@ -490,7 +490,7 @@ public final class JvmBench {
         return s.toString();
     }
 
-    private static String loadAverage() {
+    static String loadAverage() {
         try {
             final String[] fields = Files.readString(Path.of("/proc/loadavg")).trim().split("\\s+");
             return fields[0] + " " + fields[1] + " " + fields[2];

@@ -146,7 +146,7 @@ public final class TraceBench {
                 for (int library = 0; library < 2; ++library)
                     for (boolean toFile : new boolean[] {false, true}) cells.add(new Cell(call, threads, toFile, library));
 
-        final String loadBefore = loadAverage();
+        final String loadBefore = JvmBench.loadAverage();
         // A warm-up round, not counted, then the rounds, every cell once in each.
         for (int round = -1; round < rounds; ++round) {
             progress(round < 0 ? "warm-up" : "round " + (round + 1) + " of " + rounds);
@@ -168,7 +168,7 @@ public final class TraceBench {
         new FileOutputStream(stdout).close();
         for (String log : logs) Files.deleteIfExists(Path.of(log));
 
-        final String table = table(cells, libraries, dir, loadBefore, loadAverage(), seconds, rounds);
+        final String table = table(cells, libraries, dir, loadBefore, JvmBench.loadAverage(), seconds, rounds);
         System.err.print(table);
         if (out != null) Files.writeString(Path.of(out), table, StandardCharsets.UTF_8);
     }
@@ -226,15 +226,6 @@ public final class TraceBench {
         t.append("\nGoal, a traced call to a log file within 1.5x of the same call traced to standard output (after): ")
                 .append(String.join("; ", goals)).append(".\n");
         return t.toString();
-    }
-
-    private static String loadAverage() {
-        try {
-            final String[] fields = Files.readString(Path.of("/proc/loadavg")).trim().split("\\s+");
-            return fields[0] + " " + fields[1] + " " + fields[2];
-        } catch (IOException e) {
-            return "unknown";
-        }
     }
 
     private static String absolute(String path) {
