@@ -6,8 +6,10 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "tests/EscapeReference.h"
+#include "tests/MeasuredDocument.h"
 #include "tests/TestSupport.h"
 #include "xml/Writing.h"
 #include "xml/extras/Serialize.h"
@@ -108,18 +110,24 @@ TEST(XmlOutput, DecimalsOfEveryWidthAndSign) {
 }
 
 // Every kind of field, with texts from empty to several stages long, agrees
-// with the element written by hand, and the meter counts exactly what the
-// output wrote, also when it is appended to text already in the string.
+// with the element written by hand, also when it is appended to text already
+// in the string; and so does every way of writing the document: in one walk
+// into memory, and measured, then written through the stage, after one
+// outgrew its memory at any place.
 TEST(XmlOutput, ElementsAcrossStageBoundariesMatchTheirMeasure) {
     std::mt19937 random(11);
     const Xml::ElementTags tag(tagKoMessageRuleMapEntry);
     const Xml::ElementTags shortTag(tagFile);
+    struct Field {
+        int kind;
+        const Xml::ElementTags* tag;
+        std::string text;
+        int32_t value;
+    };
     for (int round = 0; round < 40; ++round) {
-        std::string out = round % 2 == 0 ? "" : "kept";
-        std::string expected = out;
-        Xml::Meter meter;
-        Xml::StringDestination document(out);
-        Xml::Output output(document);
+        const std::string kept = round % 2 == 0 ? "" : "kept";
+        std::string expected = kept;
+        std::vector<Field> fields;
         for (int element = 0; element < 300; ++element) {
             // Mostly short texts, some far longer than the stage.
             const size_t length = random() % 10 == 0 ? random() % 20000 : random() % 40;
@@ -130,49 +138,48 @@ TEST(XmlOutput, ElementsAcrossStageBoundariesMatchTheirMeasure) {
             const Xml::ElementTags& t = random() % 2 == 0 ? tag : shortTag;
             const std::string name = &t == &tag ? tagKoMessageRuleMapEntry : tagFile;
             const int32_t value = static_cast<int32_t>(random());
-            switch (random() % 6) {
-                case 0:
-                    Xml::Verbatim(output, t, text.c_str());
-                    Xml::Verbatim(meter, t, text.c_str());
-                    expected += Element(name, VerbatimContent(text));
-                    break;
-                case 1:
-                    Xml::Escaped(output, t, text.c_str());
-                    Xml::Escaped(meter, t, text.c_str());
-                    expected += Element(name, EscapedContent(text));
-                    break;
-                case 2:
-                    Xml::CData(output, t, text.c_str());
-                    Xml::CData(meter, t, text.c_str());
-                    expected += Element(name, CDataContent(text));
-                    break;
-                case 3:
-                    Xml::Integer(output, t, value);
-                    Xml::Integer(meter, t, value);
-                    expected += Element(name, std::to_string(value));
-                    break;
-                case 4:
-                    output.Open(t);
-                    output.Raw(text.data(), text.size());
-                    output.Close(t);
-                    meter.Open(t);
-                    meter.Raw(text.data(), text.size());
-                    meter.Close(t);
-                    expected += Element(name, text);
-                    break;
-                default:
-                    Xml::Verbatim(output, t, nullptr);
-                    Xml::Escaped(output, t, nullptr);
-                    Xml::CData(output, t, nullptr);
-                    Xml::Verbatim(meter, t, nullptr);
-                    Xml::Escaped(meter, t, nullptr);
-                    Xml::CData(meter, t, nullptr);
-                    expected += Element(name, "") + Element(name, "") + Element(name, "<![CDATA[]]>");
+            const int kind = static_cast<int>(random() % 6);
+            fields.push_back({kind, &t, text, value});
+            switch (kind) {
+                case 0: expected += Element(name, VerbatimContent(text)); break;
+                case 1: expected += Element(name, EscapedContent(text)); break;
+                case 2: expected += Element(name, CDataContent(text)); break;
+                case 3: expected += Element(name, std::to_string(value)); break;
+                case 4: expected += Element(name, text); break;
+                default: expected += Element(name, "") + Element(name, "") + Element(name, "<![CDATA[]]>");
             }
         }
-        output.Flush();
-        ASSERT_EQ(out, expected) << "round " << round;
-        ASSERT_EQ(meter.bytes(), expected.size() - (round % 2 == 0 ? 0 : 4)) << "round " << round;
+        auto walk = [&](auto& sink) {
+            for (const Field& f : fields) {
+                const Xml::ElementTags& t = *f.tag;
+                switch (f.kind) {
+                    case 0: Xml::Verbatim(sink, t, f.text.c_str()); break;
+                    case 1: Xml::Escaped(sink, t, f.text.c_str()); break;
+                    case 2: Xml::CData(sink, t, f.text.c_str()); break;
+                    case 3: Xml::Integer(sink, t, f.value); break;
+                    case 4:
+                        sink.Open(t);
+                        sink.Raw(f.text.data(), f.text.size());
+                        sink.Close(t);
+                        break;
+                    default:
+                        Xml::Verbatim(sink, t, nullptr);
+                        Xml::Escaped(sink, t, nullptr);
+                        Xml::CData(sink, t, nullptr);
+                }
+            }
+        };
+        const size_t size = expected.size() - kept.size();
+        // In one walk; outgrowing the memory at some place, then measured
+        // first (the last one outgrew); once more in one walk.
+        for (size_t memory : {size, static_cast<size_t>(random() % size), size_t{0}, Xml::kOneWalkLargest,
+                              Xml::kOneWalkLargest}) {
+            MeasuredDocument document;
+            document.written = kept;
+            ASSERT_TRUE(Xml::WriteDocument(document, walk, memory));
+            ASSERT_EQ(document.written, expected) << "round " << round << ", memory " << memory;
+            ASSERT_EQ(document.measured, size) << "round " << round << ", memory " << memory;
+        }
     }
 }
 
@@ -183,7 +190,7 @@ TEST(XmlOutput, MeasuredDocumentsAreReservedOnceAndRepeatedAppendsGrowGeometrica
     };
     std::string fresh;
     Xml::StringDestination freshDestination(fresh);
-    Xml::MeasureThenWrite(freshDestination, write);
+    Xml::WriteDocument(freshDestination, write);
     EXPECT_EQ(fresh.size(), 1000u * 29);
     EXPECT_EQ(fresh.capacity(), fresh.size());
 
@@ -192,7 +199,7 @@ TEST(XmlOutput, MeasuredDocumentsAreReservedOnceAndRepeatedAppendsGrowGeometrica
     for (int i = 0; i < 200; ++i) {
         const size_t capacity = grown.capacity();
         Xml::StringDestination destination(grown);
-        Xml::MeasureThenWrite(destination, write);
+        Xml::WriteDocument(destination, write);
         if (grown.capacity() != capacity) ++reallocations;
     }
     EXPECT_EQ(grown.size(), 200u * fresh.size());

@@ -9,7 +9,7 @@ bool WriteDiagnosticArray(Destination& destination, const KoDiagnosticArray_C* d
     if (diagnostics == nullptr) return true;
     Logger::Log(2, "Utils:SerializeDiagnosticArray - Attempting to serialize diagArray with size : %d\n",
                 static_cast<int>(diagnostics->count));
-    return MeasureThenWrite(destination, [&](auto& sink) { DiagnosticsWalk(sink).Document(diagnostics); });
+    return WriteDocument(destination, [&](auto& sink) { DiagnosticsWalk(sink).Document(diagnostics); });
 }
 
 }  // namespace Xml

@@ -1,15 +1,18 @@
 #pragma once
 
-// The writing sink. An Output assembles a document in a small buffer on the
-// stack (the stage, hot in the first-level cache) and hands it to its
-// destination a few kilobytes at a time, so a document is written once, never
-// copied whole, and never exists whole in native memory on its way to Java.
+// The writing sink. An Output writes a document in one of two ways:
+// - straight into memory (xml/DocumentMemory.h), which grows up to its
+//   bound; a document that outgrows it ends the walk with OneWalkOutgrown;
+// - through its stage, a small buffer on the stack (hot in the first-level
+//   cache), handed to its destination a few kilobytes at a time, so that the
+//   document never exists whole in native memory on its way there.
 //
-// Each element writer first makes sure the stage has room for everything it
+// Each element writer first makes sure there is room for everything it
 // stores past the cursor, then writes without further checks. The Meter
-// (xml/Meter.h) has the same writers and counts what these write; were the two
-// ever to disagree, a string would only grow once more and a Java array would
-// keep what fits: every write is bounded by the stage, never by the count.
+// (xml/Meter.h) has the same writers and counts what these write; were the
+// two ever to disagree, a string would only grow once more and a Java array
+// would keep what fits: every write is bounded by its room, never by the
+// count.
 
 #include <cstddef>
 #include <cstdint>
@@ -17,6 +20,7 @@
 
 #include "xml/Decimal.h"
 #include "xml/Destination.h"
+#include "xml/DocumentMemory.h"
 #include "xml/Escaping.h"
 #include "xml/Tags.h"
 
@@ -31,6 +35,9 @@
 namespace Utils {
 namespace Xml {
 
+// A document written into memory has outgrown it; nothing was handed on.
+struct OneWalkOutgrown {};
+
 class Output {
     static constexpr size_t kSlot = ElementTags::kSlot;       // a tag is copied as a whole slot
     static constexpr size_t kCDataOpen = 9, kCDataClose = 3;  // "<![CDATA[", "]]>"
@@ -44,9 +51,18 @@ class Output {
     static_assert(kSlot - 1 + kLongestDecimal + kSlot <= kIntegerRoom, "IntegerElement outgrows its room");
 
 public:
-    // `trusted`: a Meter has seen every text of the walk and found each one
-    // clean (Meter::allClean), so they are copied without a look.
-    explicit Output(Destination& out, bool trusted = false) : m_out(out), m_trusted(trusted) {}
+    // Through the stage into `out`. `trusted`: a Meter has seen every text of
+    // the walk and found each one clean (Meter::allClean), so they are copied
+    // without a look.
+    explicit Output(Destination& out, bool trusted = false) : m_out(&out), m_trusted(trusted) {
+        m_end = m_stage + kStage;
+    }
+    // Straight into `memory`, growing it as the document needs; past its
+    // bound, the element writer throws OneWalkOutgrown.
+    explicit Output(DocumentMemory& memory) : m_memory(&memory), m_trusted(false) {
+        m_begin = m_at = memory.data();
+        m_end = m_at + memory.capacity();
+    }
     Output(const Output&) = delete;
     Output& operator=(const Output&) = delete;
 
@@ -66,7 +82,7 @@ public:
             Copy(at, text, length);
             m_at = at + length;
         } else {
-            RawBeyondStage(text, length);
+            RawBeyondRoom(text, length);
         }
     }
 
@@ -119,11 +135,14 @@ public:
     void SawCareful() {}
 
     // Hands what is staged to the destination. Call it at the end; whatever
-    // is still staged when an exception leaves is dropped.
+    // is still staged when an exception leaves is dropped. Into memory: the
+    // bytes written are those from memory.data() to here.
     void Flush() {
-        if (m_at != m_stage) m_out.Write(m_stage, static_cast<size_t>(m_at - m_stage));
-        m_at = m_stage;
+        if (m_out == nullptr) return;
+        if (m_at != m_begin) m_out->Write(m_begin, static_cast<size_t>(m_at - m_begin));
+        m_at = m_begin;
     }
+    size_t written() const { return static_cast<size_t>(m_at - m_begin); }
 
 private:
     static constexpr size_t kStage = 8192;
@@ -131,15 +150,16 @@ private:
                       kStage >= kCDataRoom + 16,
                   "every element writer's room fits the stage");
 
-    size_t SpaceLeft() const { return static_cast<size_t>(m_stage + kStage - m_at); }
+    size_t SpaceLeft() const { return static_cast<size_t>(m_end - m_at); }
     VORLAN_HOT_INLINE void MakeRoom(size_t bytes) {
-        if (SpaceLeft() < bytes) Flush();
+        if (SpaceLeft() < bytes) Room(bytes);
     }
-    // Flushes when that gives the room; false when even an empty stage is too small.
-    VORLAN_HOT_INLINE bool HasRoomFor(size_t bytes) {
-        MakeRoom(bytes);
-        return SpaceLeft() >= bytes;
-    }
+    // False when even an empty stage is too small.
+    VORLAN_HOT_INLINE bool HasRoomFor(size_t bytes) { return SpaceLeft() >= bytes || Room(bytes); }
+    // Where fewer than `bytes` are left: flushes the stage, or grows the
+    // memory (throwing OneWalkOutgrown past its bound). True when there now
+    // is room.
+    bool Room(size_t bytes);
 
     // Copies the whole slot and keeps `length` of it: a fixed-size copy is a
     // couple of moves, a variable one a call.
@@ -190,14 +210,17 @@ private:
 #pragma GCC diagnostic pop
 #endif
 
-    // A text longer than what is left of the stage: the stage is flushed,
-    // then the text is staged, or handed on straight away when it would take
-    // half the stage or more.
-    void RawBeyondStage(const char* text, size_t length);
+    // A text longer than the room that is left: into memory, the memory
+    // grows; through the stage, the stage is flushed, then the text is staged,
+    // or handed on straight away when it would take half the stage or more.
+    void RawBeyondRoom(const char* text, size_t length);
 
-    Destination& m_out;
+    Destination* m_out = nullptr;
+    DocumentMemory* m_memory = nullptr;
     const bool m_trusted;
+    char* m_begin = m_stage;
     char* m_at = m_stage;
+    char* m_end = m_stage;
     char m_stage[kStage];
 };
 

@@ -5,20 +5,20 @@ namespace Xml {
 
 bool WriteKoFile(Destination& destination, const KoFile_C* file) {
     if (file == nullptr) return true;
-    return MeasureThenWrite(destination, [&](auto& sink) { ProjectWalk(sink).KoFile(*file); });
+    return WriteDocument(destination, [&](auto& sink) { ProjectWalk(sink).KoFile(*file); });
 }
 
 bool WriteLanguages(Destination& destination, const KoLanguages_C* languages) {
     if (languages == nullptr) return true;
-    return MeasureThenWrite(destination, [&](auto& sink) { ProjectWalk(sink).Languages(*languages); });
+    return WriteDocument(destination, [&](auto& sink) { ProjectWalk(sink).Languages(*languages); });
 }
 
 bool WriteTrees(Destination& destination, const KoTrees_C* trees) {
-    return MeasureThenWrite(destination, [&](auto& sink) { ProjectWalk(sink).Trees(trees); });
+    return WriteDocument(destination, [&](auto& sink) { ProjectWalk(sink).Trees(trees); });
 }
 
 bool WriteJoined(Destination& destination, const KoCountedArray<char*>* list) {
-    return MeasureThenWrite(destination, [&](auto& sink) {
+    return WriteDocument(destination, [&](auto& sink) {
         ProjectWalk(sink).Joined(CountOf(list), [list](uint32_t i) { return list->at(i); }, false);
     });
 }

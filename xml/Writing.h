@@ -1,15 +1,18 @@
 #pragma once
 
 // What every serialiser is made of. A document is one walk over the engine's
-// records, run twice: first with a Meter, which counts the bytes, then with
-// an Output, which writes them into a destination begun at exactly that size
-// (MeasureThenWrite). The walk hands each field to the function of its kind
-// below; these are the only place where a kind of field turns into bytes, and
-// both sinks run them, so the Meter counts exactly what the Output writes.
+// records with an Output, which writes it into memory and then hands it to a
+// destination begun at exactly its size; a document too large for the memory
+// is walked twice: first with a Meter, which counts the bytes, then with an
+// Output writing into the destination begun at that size (WriteDocument, at
+// the end). The walk hands each field to the function of its kind below;
+// these are the only place where a kind of field turns into bytes, and both
+// sinks run them, so the Meter counts exactly what the Output writes.
 //
 // A null text is written as empty text. Texts the bridge makes itself
 // ("true", "1", a type digit) go straight to sink.Element.
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -21,6 +24,7 @@
 #include "xml/NestedWalk.h"
 #include "xml/Output.h"
 #include "xml/Tags.h"
+#include "xml/DocumentMemory.h"
 #include "xml/Utf8.h"
 
 // The careful paths stay out of the walks: they run for few texts.
@@ -37,8 +41,8 @@ namespace Xml {
 // XML reading back to the text, which it nearly always is: the scan that finds
 // its length finds nothing else (CleanRun, xml/CleanText.h), and the
 // element is copied in one piece. When the Meter found every text of a
-// document clean, the Output copies them without looking again. Otherwise the text is written
-// piece by piece: what XML 1.0 cannot carry becomes U+FFFD (DocumentCharacter,
+// document clean, the Output copies them without looking again. Otherwise
+// the text is written piece by piece: what XML 1.0 cannot carry becomes U+FFFD (DocumentCharacter,
 // xml/Utf8.h), and the field's markup is escaped as its kind says.
 
 // A character at a stop that is no markup: a control or a byte above 0x7F.
@@ -226,17 +230,49 @@ VORLAN_HOT_INLINE void Integer(Sink& sink, const ElementTags& tag, int32_t value
     sink.IntegerElement(tag, value);
 }
 
-// Runs `walk(sink)` with a Meter, begins `destination` at the size it counted,
-// then runs it with an Output writing into the destination. False when the
-// destination could not be begun. Throws DocumentNotWritten, before anything
-// is written, for a document that passes kLargestDocument or whose records
-// loop.
+// Runs `walk` with an Output into `memory`; false when the document outgrew it.
 template <typename Walk>
-bool MeasureThenWrite(Destination& destination, Walk walk) {
+bool WroteIntoMemory(DocumentMemory& memory, Walk& walk, size_t* written) {
+    try {
+        Output output(memory);
+        walk(output);
+        *written = output.written();
+        return true;
+    } catch (const OneWalkOutgrown&) {
+        return false;
+    }
+}
+
+// A document as every serialiser writes it: in one walk into memory
+// (xml/DocumentMemory.h), then handed to `destination` whole, begun at its
+// exact size. A document that outgrows `memoryBound` is walked twice: with a
+// Meter, then, `destination` begun at the size it counted, with an Output
+// writing into it. So is the next document of the same kind (the same
+// `Walk`), until one would fill at most half the memory: a client that
+// fetches a large document again and again walks into memory in vain once.
+// False when the destination could not be begun. Throws DocumentNotWritten,
+// before anything is handed on, for a document that passes kLargestDocument
+// or whose records loop.
+template <typename Walk>
+bool WriteDocument(Destination& destination, Walk walk, size_t memoryBound = kOneWalkLargest) {
+    static std::atomic<bool> large{false};
     const size_t held = destination.HeldBefore();
+    if (!large.load(std::memory_order_relaxed)) {
+        DocumentMemory memory(memoryBound);
+        size_t written;
+        if (WroteIntoMemory(memory, walk, &written)) {
+            if (written > kLargestDocument - held) ThrowTooLarge();
+            if (!destination.Begin(written)) return false;
+            if (written != 0) destination.Write(memory.data(), written);
+            return true;
+        }
+        large.store(true, std::memory_order_relaxed);
+    }
     Meter meter(held);
     walk(meter);
-    if (!destination.Begin(meter.bytes() - held)) return false;
+    const size_t bytes = meter.bytes() - held;
+    if (bytes <= memoryBound / 2) large.store(false, std::memory_order_relaxed);
+    if (!destination.Begin(bytes)) return false;
     Output output(destination, meter.allClean());
     walk(output);
     output.Flush();

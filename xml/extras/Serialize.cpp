@@ -71,7 +71,7 @@ template <template <typename> class Walk, typename Visit>
 std::string Part(Visit visit) {
     std::string out;
     Xml::StringDestination destination(out);
-    Xml::MeasureThenWrite(destination, [&](auto& sink) {
+    Xml::WriteDocument(destination, [&](auto& sink) {
         Walk<std::decay_t<decltype(sink)>> walk(sink);
         visit(walk);
     });
