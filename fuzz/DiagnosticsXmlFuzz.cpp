@@ -162,12 +162,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ExpectSame("KOE document", written, document);
     ExpectBalanced("KOE document", program, written);
     ExpectReadBack("KOE document", written, leaves, {"KOE", "KOD", "KOM", "LI"});
-    MeasuredDocument measured;
-    Utils::Xml::WriteDiagnosticArray(measured, list);
-    if (measured.measured != measured.written.size()) {
-        std::fprintf(stderr, "measured %zu bytes, wrote %zu\n", measured.measured, measured.written.size());
-        std::abort();
-    }
+    const MeasuredDocument measured = MeasuredFirst(Utils::Xml::WriteDiagnosticArray, list);
+    ExpectSame("KOE document measured first", measured.written, written);
+    ExpectSame("KOE document's measure", std::to_string(measured.measured), std::to_string(written.size()));
     ExpectSame("KOD list", Utils::SerializeDiagnosticArrayIndividual(list), wrapped);
 
     // Appending keeps what the string held.

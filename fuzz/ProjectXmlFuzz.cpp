@@ -10,6 +10,7 @@
 
 #include "engine/KoProject.h"
 #include "fuzz/RecordProgram.h"
+#include "tests/MeasuredDocument.h"
 #include "xml/ProjectXml.h"
 #include "xml/extras/Serialize.h"
 
@@ -197,6 +198,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ExpectSame("Tr document", treesXml, Trees(trees));
     ExpectBalanced("Tr document", program, treesXml);
     ExpectReadBack("Tr document", treesXml, ExpectedLeaves(), {"Tr", "FT", "MT", "RT", "SI"});
+    const MeasuredDocument measured = MeasuredFirst(Utils::Xml::WriteTrees, trees);
+    ExpectSame("Tr document measured first", measured.written, treesXml);
+    ExpectSame("Tr document's measure", std::to_string(measured.measured), std::to_string(treesXml.size()));
     if (trees != nullptr) {
         std::string item;
         Item(item, trees->fileTree);

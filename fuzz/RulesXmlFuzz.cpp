@@ -9,6 +9,8 @@
 
 #include "engine/KoRules.h"
 #include "fuzz/RecordProgram.h"
+#include "tests/MeasuredDocument.h"
+#include "xml/RulesXml.h"
 #include "xml/extras/Serialize.h"
 
 using namespace FuzzRecords;
@@ -149,6 +151,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ExpectSame("rule groups document", written, expected);
     ExpectBalanced("rule groups document", program, written);
     ExpectReadBack("rule groups document", written, ExpectedLeaves(), {"KoRuleGrouping", "KoRuleGroupEntry", "Rule"});
+    const MeasuredDocument measured = MeasuredFirst(Utils::Xml::WriteRuleGroups, groups);
+    ExpectSame("rule groups measured first", measured.written, written);
+    ExpectSame("rule groups' measure", std::to_string(measured.measured), std::to_string(written.size()));
 
     // One group and one rule alone.
     for (uint32_t i = 0; i < CountOf(groups); ++i) {

@@ -161,8 +161,7 @@ TEST(DiagnosticsXml, MeasuredLengthIsTheWrittenLength) {
     broken->parameters = nullptr;
     for (KoDiagnosticArray_C* list : {records.List({}), records.List({nullptr}), records.List({full, broken}),
                                       static_cast<KoDiagnosticArray_C*>(nullptr)}) {
-        MeasuredDocument document;
-        Xml::WriteDiagnosticArray(document, list);
+        const MeasuredDocument document = MeasuredFirst(Xml::WriteDiagnosticArray, list);
         EXPECT_EQ(document.measured, document.written.size()) << document.written;
         EXPECT_EQ(document.written, SerializeDiagnosticArray(list));
     }
@@ -200,9 +199,9 @@ TEST(DiagnosticsXml, RandomTreesMatchAPlainRecursiveWriter) {
         }
         KoDiagnosticArray_C* list = records.List(level);
         ASSERT_EQ(SerializeDiagnosticArrayIndividual(list), ReferenceList(list)) << "round " << round;
-        MeasuredDocument document;
-        Xml::WriteDiagnosticArray(document, list);
+        const MeasuredDocument document = MeasuredFirst(Xml::WriteDiagnosticArray, list);
         ASSERT_EQ(document.measured, document.written.size()) << "round " << round;
+        ASSERT_EQ(document.written, SerializeDiagnosticArray(list)) << "round " << round;
     }
 }
 

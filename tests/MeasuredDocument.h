@@ -1,7 +1,7 @@
 #pragma once
 
-// A destination that keeps what the Meter counted beside what the Output
-// wrote: the two must agree for every document.
+// A destination that keeps the size it was begun at beside what it was
+// given: the two must agree for every document, on either of its roads.
 
 #include <cstddef>
 #include <string>
@@ -18,3 +18,12 @@ struct MeasuredDocument final : Utils::Xml::Destination {
     }
     void Write(const char* bytes, size_t length) override { written.append(bytes, length); }
 };
+
+// `record` written the way a document too large for memory is: measured,
+// then written (a memory bound of 0).
+template <typename Record, typename Given>
+MeasuredDocument MeasuredFirst(bool (*write)(Utils::Xml::Destination&, Record, size_t), Given record) {
+    MeasuredDocument document;
+    write(document, record, 0);
+    return document;
+}

@@ -141,22 +141,41 @@ TEST(XmlOutput, ElementsAcrossStageBoundariesMatchTheirMeasure) {
             const int kind = static_cast<int>(random() % 6);
             fields.push_back({kind, &t, text, value});
             switch (kind) {
-                case 0: expected += Element(name, VerbatimContent(text)); break;
-                case 1: expected += Element(name, EscapedContent(text)); break;
-                case 2: expected += Element(name, CDataContent(text)); break;
-                case 3: expected += Element(name, std::to_string(value)); break;
-                case 4: expected += Element(name, text); break;
-                default: expected += Element(name, "") + Element(name, "") + Element(name, "<![CDATA[]]>");
+                case 0:
+                    expected += Element(name, VerbatimContent(text));
+                    break;
+                case 1:
+                    expected += Element(name, EscapedContent(text));
+                    break;
+                case 2:
+                    expected += Element(name, CDataContent(text));
+                    break;
+                case 3:
+                    expected += Element(name, std::to_string(value));
+                    break;
+                case 4:
+                    expected += Element(name, text);
+                    break;
+                default:
+                    expected += Element(name, "") + Element(name, "") + Element(name, "<![CDATA[]]>");
             }
         }
         auto walk = [&](auto& sink) {
             for (const Field& f : fields) {
                 const Xml::ElementTags& t = *f.tag;
                 switch (f.kind) {
-                    case 0: Xml::Verbatim(sink, t, f.text.c_str()); break;
-                    case 1: Xml::Escaped(sink, t, f.text.c_str()); break;
-                    case 2: Xml::CData(sink, t, f.text.c_str()); break;
-                    case 3: Xml::Integer(sink, t, f.value); break;
+                    case 0:
+                        Xml::Verbatim(sink, t, f.text.c_str());
+                        break;
+                    case 1:
+                        Xml::Escaped(sink, t, f.text.c_str());
+                        break;
+                    case 2:
+                        Xml::CData(sink, t, f.text.c_str());
+                        break;
+                    case 3:
+                        Xml::Integer(sink, t, f.value);
+                        break;
                     case 4:
                         sink.Open(t);
                         sink.Raw(f.text.data(), f.text.size());
@@ -172,8 +191,8 @@ TEST(XmlOutput, ElementsAcrossStageBoundariesMatchTheirMeasure) {
         const size_t size = expected.size() - kept.size();
         // In one walk; outgrowing the memory at some place, then measured
         // first (the last one outgrew); once more in one walk.
-        for (size_t memory : {size, static_cast<size_t>(random() % size), size_t{0}, Xml::kOneWalkLargest,
-                              Xml::kOneWalkLargest}) {
+        for (size_t memory :
+             {size, static_cast<size_t>(random() % size), size_t{0}, Xml::kOneWalkLargest, Xml::kOneWalkLargest}) {
             MeasuredDocument document;
             document.written = kept;
             ASSERT_TRUE(Xml::WriteDocument(document, walk, memory));

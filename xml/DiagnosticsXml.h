@@ -17,7 +17,9 @@ namespace Xml {
 // The "KOE" document written into `destination`; nothing for a null array.
 // False when the destination could not be begun. Throws DocumentNotWritten,
 // before writing, when it passes the largest Java array or its records loop.
-bool WriteDiagnosticArray(Destination& destination, const KoDiagnosticArray_C* diagnostics);
+// `memoryBound`: the most memory it is written into in one walk (WriteDocument).
+bool WriteDiagnosticArray(Destination& destination, const KoDiagnosticArray_C* diagnostics,
+                          size_t memoryBound = kOneWalkLargest);
 
 template <typename Sink>
 class DiagnosticsWalk {

@@ -3,24 +3,27 @@
 namespace Utils {
 namespace Xml {
 
-bool WriteKoFile(Destination& destination, const KoFile_C* file) {
+bool WriteKoFile(Destination& destination, const KoFile_C* file, size_t memoryBound) {
     if (file == nullptr) return true;
-    return WriteDocument(destination, [&](auto& sink) { ProjectWalk(sink).KoFile(*file); });
+    auto walk = [&](auto& sink) { ProjectWalk(sink).KoFile(*file); };
+    return WriteDocument(destination, walk, memoryBound);
 }
 
-bool WriteLanguages(Destination& destination, const KoLanguages_C* languages) {
+bool WriteLanguages(Destination& destination, const KoLanguages_C* languages, size_t memoryBound) {
     if (languages == nullptr) return true;
-    return WriteDocument(destination, [&](auto& sink) { ProjectWalk(sink).Languages(*languages); });
+    auto walk = [&](auto& sink) { ProjectWalk(sink).Languages(*languages); };
+    return WriteDocument(destination, walk, memoryBound);
 }
 
-bool WriteTrees(Destination& destination, const KoTrees_C* trees) {
-    return WriteDocument(destination, [&](auto& sink) { ProjectWalk(sink).Trees(trees); });
+bool WriteTrees(Destination& destination, const KoTrees_C* trees, size_t memoryBound) {
+    auto walk = [&](auto& sink) { ProjectWalk(sink).Trees(trees); };
+    return WriteDocument(destination, walk, memoryBound);
 }
 
-bool WriteJoined(Destination& destination, const KoCountedArray<char*>* list) {
-    return WriteDocument(destination, [&](auto& sink) {
-        ProjectWalk(sink).Joined(CountOf(list), [list](uint32_t i) { return list->at(i); }, false);
-    });
+bool WriteJoined(Destination& destination, const KoCountedArray<char*>* list, size_t memoryBound) {
+    auto item = [list](uint32_t i) { return list->at(i); };
+    auto walk = [&](auto& sink) { ProjectWalk(sink).Joined(CountOf(list), item, false); };
+    return WriteDocument(destination, walk, memoryBound);
 }
 
 }  // namespace Xml

@@ -19,12 +19,14 @@ namespace Xml {
 // not be begun. Throw DocumentNotWritten, before writing, when a document
 // passes the largest Java array or its records loop. A null file or language
 // list writes nothing.
-bool WriteKoFile(Destination& destination, const KoFile_C* file);
-bool WriteLanguages(Destination& destination, const KoLanguages_C* languages);
-bool WriteTrees(Destination& destination, const KoTrees_C* trees);
+// `memoryBound`: the most memory a document is written into in one walk
+// (WriteDocument).
+bool WriteKoFile(Destination& destination, const KoFile_C* file, size_t memoryBound = kOneWalkLargest);
+bool WriteLanguages(Destination& destination, const KoLanguages_C* languages, size_t memoryBound = kOneWalkLargest);
+bool WriteTrees(Destination& destination, const KoTrees_C* trees, size_t memoryBound = kOneWalkLargest);
 // Items joined with ";", nothing after the last; a null item counts as empty
 // text. Not escaped: the list goes to Java as plain text.
-bool WriteJoined(Destination& destination, const KoCountedArray<char*>* list);
+bool WriteJoined(Destination& destination, const KoCountedArray<char*>* list, size_t memoryBound = kOneWalkLargest);
 
 template <typename Sink>
 class ProjectWalk {

@@ -3,13 +3,15 @@
 namespace Utils {
 namespace Xml {
 
-bool WriteRuleGroups(Destination& destination, const KoRuleGroupArray_C* groups) {
-    return WriteDocument(destination, [&](auto& sink) { RulesWalk(sink).Groups(groups); });
+bool WriteRuleGroups(Destination& destination, const KoRuleGroupArray_C* groups, size_t memoryBound) {
+    auto walk = [&](auto& sink) { RulesWalk(sink).Groups(groups); };
+    return WriteDocument(destination, walk, memoryBound);
 }
 
-bool WriteMessageRuleMap(Destination& destination, const KoMessageRuleMap_C* map) {
+bool WriteMessageRuleMap(Destination& destination, const KoMessageRuleMap_C* map, size_t memoryBound) {
     if (map == nullptr) return true;
-    return WriteDocument(destination, [&](auto& sink) { RulesWalk(sink).Map(map); });
+    auto walk = [&](auto& sink) { RulesWalk(sink).Map(map); };
+    return WriteDocument(destination, walk, memoryBound);
 }
 
 }  // namespace Xml

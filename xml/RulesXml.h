@@ -20,8 +20,10 @@ namespace Xml {
 // could not be begun. Throw DocumentNotWritten, before writing, when a
 // document passes the largest Java array or its records loop. A null map
 // writes nothing.
-bool WriteRuleGroups(Destination& destination, const KoRuleGroupArray_C* groups);
-bool WriteMessageRuleMap(Destination& destination, const KoMessageRuleMap_C* map);
+// `memoryBound`: the most memory a document is written into in one walk
+// (WriteDocument).
+bool WriteRuleGroups(Destination& destination, const KoRuleGroupArray_C* groups, size_t memoryBound = kOneWalkLargest);
+bool WriteMessageRuleMap(Destination& destination, const KoMessageRuleMap_C* map, size_t memoryBound = kOneWalkLargest);
 
 template <typename Sink>
 class RulesWalk {

@@ -19,12 +19,12 @@
 
 #include "xml/CleanText.h"
 #include "xml/Destination.h"
+#include "xml/DocumentMemory.h"
 #include "xml/Escaping.h"
 #include "xml/Meter.h"
 #include "xml/NestedWalk.h"
 #include "xml/Output.h"
 #include "xml/Tags.h"
-#include "xml/DocumentMemory.h"
 #include "xml/Utf8.h"
 
 // The careful paths stay out of the walks: they run for few texts.
@@ -58,7 +58,9 @@ size_t Character(Sink& sink, const char* text, size_t length) {
 }
 
 // Whether text[at] closes a "]]>" that began in the same text.
-inline bool EndsCDataClose(const char* text, size_t at) { return at >= 2 && text[at - 1] == ']' && text[at - 2] == ']'; }
+inline bool EndsCDataClose(const char* text, size_t at) {
+    return at >= 2 && text[at - 1] == ']' && text[at - 2] == ']';
+}
 
 // The rest of a field's text from its first stop on; `field` is the whole
 // text, [from, length) what is left. Verbatim: & and < as entities, the > of a
@@ -125,7 +127,8 @@ void EscapedRest(Sink& sink, const char* text, size_t length) {
 
 // Verbatim of a text from `run`, its first byte that needs a look.
 template <typename Sink>
-VORLAN_OUT_OF_LINE void CarefulVerbatim(Sink& sink, const ElementTags& tag, const char* text, size_t run, size_t length) {
+VORLAN_OUT_OF_LINE void CarefulVerbatim(Sink& sink, const ElementTags& tag, const char* text, size_t run,
+                                        size_t length) {
     sink.Open(tag);
     sink.Raw(text, run);
     VerbatimRest(sink, text, run, length);
@@ -161,7 +164,8 @@ VORLAN_HOT_INLINE void EscapedText(Sink& sink, const char* text, size_t length) 
 
 // Escaped of a text from `run`, its first byte that needs a look.
 template <typename Sink>
-VORLAN_OUT_OF_LINE void CarefulEscaped(Sink& sink, const ElementTags& tag, const char* text, size_t run, size_t length) {
+VORLAN_OUT_OF_LINE void CarefulEscaped(Sink& sink, const ElementTags& tag, const char* text, size_t run,
+                                       size_t length) {
     sink.Open(tag);
     sink.Raw(text, run);
     EscapedRest(sink, text + run, length - run);

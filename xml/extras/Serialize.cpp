@@ -59,14 +59,14 @@ namespace {
 
 // A whole document, through its Write function.
 template <typename Record>
-std::string Whole(bool (*write)(Xml::Destination&, Record), Record record) {
+std::string Whole(bool (*write)(Xml::Destination&, Record, size_t), Record record) {
     std::string out;
     Xml::StringDestination destination(out);
-    write(destination, record);
+    write(destination, record, Xml::kOneWalkLargest);
     return out;
 }
 
-// A part of a document: `visit(walk)` with its family's walk, measured, then written.
+// A part of a document: `visit(walk)` with its family's walk.
 template <template <typename> class Walk, typename Visit>
 std::string Part(Visit visit) {
     std::string out;
