@@ -101,13 +101,14 @@ TEST_F(JniResults, JavaPathIsTheStringsCharactersAsTheFileSystemNamesThem) {
 // takes: the holder's own conversion up to the bound, the JVM's copy beyond.
 TEST_F(JniResults, StringsReadAsGetStringUTFCharsGivesThemOnBothSidesOfTheBound) {
     const std::string hostile[] = {
-        "", "plain /src/a.c",
-        "\xc0\x80" "a\xc0\x80" "b\xc0\x80",        // U+0000 at both ends and inside
-        "\xc2\x80\xdf\xbf\xe0\xa0\x80",            // U+0080, U+07FF, U+0800
-        "\xef\xbf\xbf\xef\xbf\xbe",                // U+FFFF, U+FFFE
-        "\xed\xa0\xbd\xed\xb8\x80",                // a surrogate pair (U+1F600)
-        "\xed\xa0\xbdx\xed\xb8\x80",               // lone high, lone low
-        "\xed\xb8\x80\xed\xa0\xbd",                // the pair reversed
+        "",
+        "plain /src/a.c",
+        "\xc0\x80\x61\xc0\x80\x62\xc0\x80",  // U+0000 at both ends and inside (a, b)
+        "\xc2\x80\xdf\xbf\xe0\xa0\x80",      // U+0080, U+07FF, U+0800
+        "\xef\xbf\xbf\xef\xbf\xbe",          // U+FFFF, U+FFFE
+        "\xed\xa0\xbd\xed\xb8\x80",          // a surrogate pair (U+1F600)
+        "\xed\xa0\xbdx\xed\xb8\x80",         // lone high, lone low
+        "\xed\xb8\x80\xed\xa0\xbd",          // the pair reversed
         "J\xc3\xb6rg \xe4\xb8\xad\x7f\x01",
     };
     const jsize bound = Bridge::ScopedUtfChars::kShortUnits;

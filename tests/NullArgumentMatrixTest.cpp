@@ -166,8 +166,7 @@ std::vector<Case> FailureCases() {
     for (size_t r = 0; r < Rows().size(); ++r) {
         const Row& row = Rows()[r];
         // The k-th conversion of a call fails, after k that worked.
-        for (size_t k = 0; k < row.parameters.size() - row.unread.size(); ++k)
-            cases.push_back({r, k, "StringRead"});
+        for (size_t k = 0; k < row.parameters.size() - row.unread.size(); ++k) cases.push_back({r, k, "StringRead"});
         if (row.result == Result::String) cases.push_back({r, 0, "NewStringUTF"});
         if (row.result == Result::Bytes) cases.push_back({r, 0, "NewByteArray"});
     }
