@@ -228,9 +228,11 @@ TEST_F(ProjectTest, AddFileReleasesItsStringsInTheOrderItConvertedThem) {
     // are copied into the holder and have nothing to release).
     const std::string l(300, '/');
     const size_t before = jni.releasedStrings().size();  // the engine's path
-    EXPECT_EQ(JNI(addFile)(jni.env(), jni.self(), 0, jni.str(l + "a.c"), jni.str(l + "A"), 1, jni.str(l + "inc"), 1), 0);
+    EXPECT_EQ(JNI(addFile)(jni.env(), jni.self(), 0, jni.str(l + "a.c"), jni.str(l + "A"), 1, jni.str(l + "inc"), 1),
+              0);
     // Refused before the engine call: the same order.
-    EXPECT_EQ(JNI(addFile)(jni.env(), jni.self(), 0, jni.str(l + "b.c"), jni.str(l + "B"), 1, jni.str(l + "x"), 1000), -1);
+    EXPECT_EQ(JNI(addFile)(jni.env(), jni.self(), 0, jni.str(l + "b.c"), jni.str(l + "B"), 1, jni.str(l + "x"), 1000),
+              -1);
     EXPECT_EQ(Tokens(jni.releasedStrings().begin() + before, jni.releasedStrings().end()),
               (Tokens{l + "a.c", l + "A", l + "inc", l + "b.c", l + "B", l + "x"}));
 }
