@@ -11,13 +11,26 @@
 namespace Bridge {
 
 ScopedUtfChars::ScopedUtfChars(JNIEnv* env, jstring text) : m_env(env), m_text(text), m_chars(nullptr) {
+    static_assert(std::is_same<jchar, std::uint16_t>::value, "a Java char is a UTF-16 unit");
     // After an earlier conversion of the same call failed, its exception is
     // pending and no further JNI call may be made: this one counts as failed.
-    if (text != nullptr && !env->ExceptionCheck()) m_chars = env->GetStringUTFChars(text, nullptr);
+    if (text == nullptr || env->ExceptionCheck()) return;
+    const jsize length = env->GetStringLength(text);
+    if (length < 0 || length > kShortUnits) {
+        m_chars = env->GetStringUTFChars(text, nullptr);
+        return;
+    }
+    jchar units[kShortUnits];
+    env->GetStringRegion(text, 0, length, units);
+    if (env->ExceptionCheck()) return;
+    char* out = m_short;
+    for (jsize i = 0; i < length; ++i) out += Platform::PutModifiedUtf8(units[i], out);
+    *out = '\0';
+    m_chars = m_short;
 }
 
 ScopedUtfChars::~ScopedUtfChars() {
-    if (m_chars != nullptr) m_env->ReleaseStringUTFChars(m_text, m_chars);
+    if (m_chars != nullptr && m_chars != m_short) m_env->ReleaseStringUTFChars(m_text, m_chars);
 }
 
 JavaPath::JavaPath(JNIEnv* env, jstring text) {
@@ -52,12 +65,6 @@ namespace {
 using Utils::Xml::FourByteSequenceLength;
 using Utils::Xml::ModifiedSequenceLength;
 
-void appendThreeByte(std::string& out, unsigned unit) {
-    out.push_back(static_cast<char>(0xE0 | (unit >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((unit >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
-}
-
 }  // namespace
 
 bool IsModifiedUtf8(const char* text, size_t length) {
@@ -90,8 +97,10 @@ std::string ToModifiedUtf8(const char* text, size_t length) {
             const unsigned code = ((s[i] & 0x07u) << 18) | ((s[i + 1] & 0x3Fu) << 12) |
                                   ((s[i + 2] & 0x3Fu) << 6) | (s[i + 3] & 0x3Fu);
             const unsigned v = code - 0x10000;
-            appendThreeByte(out, 0xD800 | (v >> 10));
-            appendThreeByte(out, 0xDC00 | (v & 0x3FF));
+            char pair[6];
+            size_t at = Platform::PutModifiedUtf8(static_cast<std::uint16_t>(0xD800 | (v >> 10)), pair);
+            at += Platform::PutModifiedUtf8(static_cast<std::uint16_t>(0xDC00 | (v & 0x3FF)), pair + at);
+            out.append(pair, at);
             i += n;
             continue;
         }

@@ -21,11 +21,20 @@
 namespace Bridge {
 
 // Holds the modified-UTF-8 characters of a Java string for one scope and
-// releases them on every way out. Holders of one scope are released in the
+// releases them on every way out. A short string is copied out with
+// GetStringRegion and converted here, into a buffer inside the holder: no
+// allocation by the JVM, and the bytes GetStringUTFChars would give. A longer
+// one takes GetStringUTFChars. Holders of one scope are released in the
 // reverse order of their declaration: the methods whose release order is
 // fixed declare them accordingly and say so.
 class ScopedUtfChars {
 public:
+    // The longest string, in UTF-16 units, read into the holder. Paths and the
+    // engine's keys and names are shorter; at 3 bytes a unit the holder stays
+    // under 1 KiB of stack, so the methods with several strings stay small.
+    // Beyond it the JVM's own copy costs little beside the characters.
+    static constexpr jsize kShortUnits = 256;
+
     ScopedUtfChars(JNIEnv* env, jstring text);
     ~ScopedUtfChars();
     ScopedUtfChars(const ScopedUtfChars&) = delete;
@@ -41,6 +50,7 @@ private:
     JNIEnv* m_env;
     jstring m_text;
     const char* m_chars;
+    char m_short[3 * kShortUnits + 1];
 };
 
 // The characters of a Java string as a path the bridge itself opens or checks

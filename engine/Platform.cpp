@@ -170,22 +170,11 @@ bool LogFile::StillAt(const NativePath&) const { return m_fixed; }
 
 namespace {
 
-void appendUtf8(std::string& out, unsigned code) {
-    if (code < 0x80) {
-        out.push_back(static_cast<char>(code));
-    } else if (code < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else if (code < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (code >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    }
+void appendFourByte(std::string& out, unsigned code) {
+    out.push_back(static_cast<char>(0xF0 | (code >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
 }
 
 bool isHigh(unsigned unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
@@ -209,13 +198,14 @@ NativePath PathFromJavaChars(const std::uint16_t* chars, size_t count) {
     path.reserve(count + count / 2);
     for (size_t i = 0; i < count; ++i) {
         const unsigned unit = chars[i];
-        if (unit == 0) {
-            path.append("\xC0\x80");
-        } else if (isHigh(unit) && i + 1 < count && isLow(chars[i + 1])) {
-            appendUtf8(path, 0x10000 + ((unit - 0xD800) << 10) + (chars[i + 1] - 0xDC00u));
+        if (isHigh(unit) && i + 1 < count && isLow(chars[i + 1])) {
+            appendFourByte(path, 0x10000 + ((unit - 0xD800) << 10) + (chars[i + 1] - 0xDC00u));
             ++i;
         } else {
-            appendUtf8(path, unit);  // a lone surrogate as its three bytes
+            // Below U+10000 standard and modified UTF-8 agree, but for U+0000
+            // (C0 80) and a lone surrogate (its three bytes), kept as said.
+            char bytes[3];
+            path.append(bytes, PutModifiedUtf8(static_cast<std::uint16_t>(unit), bytes));
         }
     }
     return path;

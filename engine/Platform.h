@@ -38,6 +38,27 @@ typedef std::string NativePath;
 // Windows: the characters unchanged; a path holding U+0000 names no file.
 NativePath PathFromJavaChars(const std::uint16_t* chars, size_t count);
 
+// The modified-UTF-8 form of one UTF-16 unit, as the JVM's GetStringUTFChars
+// writes it: 1..7F one byte; U+0000 (as C0 80) and 80..7FF two; 800..FFFF
+// three, each surrogate of a pair on its own. Writes 1 to 3 bytes at `out` and
+// returns how many. The path above and the texts the bridge reads from Java
+// for the engine share it.
+inline size_t PutModifiedUtf8(std::uint16_t unit, char* out) {
+    if (unit != 0 && unit < 0x80) {
+        out[0] = static_cast<char>(unit);
+        return 1;
+    }
+    if (unit < 0x800) {
+        out[0] = static_cast<char>(0xC0 | (unit >> 6));
+        out[1] = static_cast<char>(0x80 | (unit & 0x3F));
+        return 2;
+    }
+    out[0] = static_cast<char>(0xE0 | (unit >> 12));
+    out[1] = static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
+    out[2] = static_cast<char>(0x80 | (unit & 0x3F));
+    return 3;
+}
+
 // A path from a narrow text, read as the narrow functions read it: the bytes
 // on Linux, the ANSI code page on Windows. For program arguments and tests.
 NativePath PathFromNarrow(const char* path);

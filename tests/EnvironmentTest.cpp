@@ -143,13 +143,13 @@ TEST_F(EnvironmentTest, ReportToolsAreValidOnANonZeroStatus) {
 }
 
 TEST_F(EnvironmentTest, UserLibraryIsAPlaceholder) {
-    const int taken = jni.utfCharsTaken();
+    const int taken = jni.stringsRead();
     OutputCapture out(2);
     JNI(setUserLibrary)(jni.env(), jni.self(), jni.str("lib"));
     JNI(setUserLibrary)(jni.env(), jni.self(), nullptr);
     EXPECT_EQ(jni.text(JNI(getUserLibrary)(jni.env(), jni.self(), JNI_TRUE)), "getUserLibrary: Not implemented yet.");
     EXPECT_EQ(jni.text(JNI(getUserLibrary)(jni.env(), jni.self(), JNI_FALSE)), "getUserLibrary: Not implemented yet.");
     EXPECT_EQ(out.take(), "");
-    EXPECT_EQ(jni.utfCharsTaken(), taken);
+    EXPECT_EQ(jni.stringsRead(), taken);
     EXPECT_TRUE(c->calls.empty());
 }

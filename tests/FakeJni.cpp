@@ -125,7 +125,16 @@ void JNICALL FakeJni::GetStringRegion(JNIEnv* env, jstring s, jsize start, jsize
         self.m_exception = true;  // StringIndexOutOfBoundsException
         return;
     }
+    if (self.failStringReads) {
+        if (self.stringReadsBeforeFailure > 0) {
+            --self.stringReadsBeforeFailure;
+        } else {
+            self.m_exception = true;
+            return;
+        }
+    }
     for (jsize i = 0; i < length; ++i) buf[i] = units[static_cast<size_t>(start + i)];
+    ++self.m_taken;
 }
 
 const char* JNICALL FakeJni::GetStringUTFChars(JNIEnv* env, jstring s, jboolean* isCopy) {
@@ -138,9 +147,9 @@ const char* JNICALL FakeJni::GetStringUTFChars(JNIEnv* env, jstring s, jboolean*
         std::fprintf(stderr, "FakeJni: GetStringUTFChars called with an exception pending\n");
         std::abort();
     }
-    if (self.failGetStringUTFChars) {
-        if (self.getStringUTFCharsBeforeFailure > 0) {
-            --self.getStringUTFCharsBeforeFailure;
+    if (self.failStringReads) {
+        if (self.stringReadsBeforeFailure > 0) {
+            --self.stringReadsBeforeFailure;
         } else {
             self.m_exception = true;
             return nullptr;

@@ -2,9 +2,10 @@
 
 // A fake JNI environment for end-to-end tests of the exported functions: a real
 // JNINativeInterface_ table whose unused slots abort the test program. It holds
-// Java strings (as modified UTF-8, handed out as UTF-16 too) and byte arrays, checks that every GetStringUTFChars is
-// released and that every string handed to NewStringUTF is valid modified
-// UTF-8, and can be told to fail a JNI call the way an out-of-memory JVM does.
+// Java strings (as modified UTF-8, handed out as UTF-16 too, as a JVM does)
+// and byte arrays, checks that every GetStringUTFChars is released and that
+// every string handed to NewStringUTF is valid modified UTF-8, and can be told
+// to fail a JNI call the way an out-of-memory JVM does.
 // While a Java exception is pending only ExceptionCheck and
 // ReleaseStringUTFChars may be called; any other call aborts, as a real JVM
 // may misbehave then.
@@ -34,19 +35,21 @@ public:
     int outstandingUtfChars() const { return m_outstanding; }
     // The text of each string whose characters were released, in release order.
     const std::vector<std::string>& releasedStrings() const { return m_released; }
-    int utfCharsTaken() const { return m_taken; }
+    // Strings read whole, by GetStringUTFChars or by GetStringRegion.
+    int stringsRead() const { return m_taken; }
     bool exceptionPending() const { return m_exception; }
     // Strings that NewStringUTF received and were not valid modified UTF-8.
     const std::vector<std::string>& invalidStrings() const { return m_invalid; }
 
-    // Failure injection: the next calls of these return null and raise an
-    // OutOfMemoryError in the fake JVM.
-    bool failGetStringUTFChars = false;
+    // Failure injection: the next calls of these return null (a string read,
+    // GetStringUTFChars or GetStringRegion, copies nothing) and raise an
+    // exception in the fake JVM.
+    bool failStringReads = false;
     bool failNewStringUTF = false;
     bool failNewByteArray = false;
-    // With failGetStringUTFChars set, this many conversions still succeed
-    // first: so a test can fail the second or third string of one call.
-    int getStringUTFCharsBeforeFailure = 0;
+    // With failStringReads set, this many reads still succeed first: so a
+    // test can fail the second or third string of one call.
+    int stringReadsBeforeFailure = 0;
 
 private:
     struct Holder {

@@ -96,6 +96,56 @@ TEST_F(JniResults, JavaPathIsTheStringsCharactersAsTheFileSystemNamesThem) {
     EXPECT_TRUE(Bridge::JavaPath(jni.env(), nullptr).native().empty());
 }
 
+// The engine and the trace lines get the bytes GetStringUTFChars gives (the
+// fake holds each string as exactly those bytes), whichever road a string
+// takes: the holder's own conversion up to the bound, the JVM's copy beyond.
+TEST_F(JniResults, StringsReadAsGetStringUTFCharsGivesThemOnBothSidesOfTheBound) {
+    const std::string hostile[] = {
+        "",
+        "plain /src/a.c",
+        "\xc0\x80\x61\xc0\x80\x62\xc0\x80",  // U+0000 at both ends and inside (a, b)
+        "\xc2\x80\xdf\xbf\xe0\xa0\x80",      // U+0080, U+07FF, U+0800
+        "\xef\xbf\xbf\xef\xbf\xbe",          // U+FFFF, U+FFFE
+        "\xed\xa0\xbd\xed\xb8\x80",          // a surrogate pair (U+1F600)
+        "\xed\xa0\xbdx\xed\xb8\x80",         // lone high, lone low
+        "\xed\xb8\x80\xed\xa0\xbd",          // the pair reversed
+        "J\xc3\xb6rg \xe4\xb8\xad\x7f\x01",
+    };
+    const jsize bound = Bridge::ScopedUtfChars::kShortUnits;
+    for (const std::string& text : hostile) {
+        const jsize units = static_cast<jsize>(Utf16OfModifiedUtf8(text).size());
+        // Alone, filled to the bound with three-byte units (the holder's
+        // buffer then full), and one unit past it.
+        std::string full = text, past;
+        for (jsize i = units; i < bound; ++i) full += "\xef\xbf\xbf";
+        past = full + "\xc0\x80";
+        for (const std::string& java : {text, full, past}) {
+            ASSERT_TRUE(IsValidModifiedUtf8(java));
+            const bool beyond = Utf16OfModifiedUtf8(java).size() > static_cast<size_t>(bound);
+            Bridge::ScopedUtfChars chars(jni.env(), jni.str(java));
+            ASSERT_NE(chars.c_str(), nullptr);
+            EXPECT_EQ(std::string(chars.c_str()), java) << java.size() << " bytes";
+            EXPECT_FALSE(chars.failed());
+            EXPECT_EQ(jni.outstandingUtfChars(), beyond ? 1 : 0) << "the JVM's copy only beyond the bound";
+        }
+    }
+    EXPECT_EQ(jni.stringsRead(), 3 * static_cast<int>(sizeof hostile / sizeof hostile[0]));
+}
+
+// A read that fails, on either road, is a failed conversion: no characters,
+// the exception left pending, and no JNI call after it.
+TEST_F(JniResults, AFailedReadOnEitherRoadIsAFailedConversion) {
+    for (const std::string& java : {std::string("short"), std::string(300, 'x')}) {
+        FakeJni fresh;
+        fresh.failStringReads = true;
+        Bridge::ScopedUtfChars chars(fresh.env(), fresh.str(java));
+        EXPECT_EQ(chars.c_str(), nullptr);
+        EXPECT_TRUE(chars.failed());
+        EXPECT_TRUE(fresh.exceptionPending());
+        EXPECT_EQ(fresh.outstandingUtfChars(), 0);
+    }
+}
+
 TEST_F(JniResults, GuardedStringMethodsReturnTheirFallbackText) {
     OutputCapture out(0);
     jstring s = Bridge::GuardString(jni.env(), "getX", "null", []() -> jstring { throw std::bad_alloc(); });
@@ -126,13 +176,13 @@ TEST_F(JniResults, ByteArrayDocumentsCarryTheExactBytes) {
 }
 
 TEST_F(JniResults, NoConversionIsAttemptedWhileAnExceptionIsPending) {
-    jni.failGetStringUTFChars = true;
+    jni.failStringReads = true;
     expectException = true;
     Bridge::ScopedUtfChars first(jni.env(), jni.str("a"));
-    jni.failGetStringUTFChars = false;
+    jni.failStringReads = false;
     Bridge::ScopedUtfChars second(jni.env(), jni.str("b"));
     EXPECT_TRUE(first.failed());
     EXPECT_TRUE(second.failed());
-    EXPECT_EQ(jni.utfCharsTaken(), 0);
+    EXPECT_EQ(jni.stringsRead(), 0);
     EXPECT_FALSE(Bridge::ArgumentsPresent("m", {{"a", first}, {"b", second}}));
 }

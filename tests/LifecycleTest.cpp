@@ -95,7 +95,7 @@ TEST_F(Lifecycle, NullBindKeyNeverReachesTheEngine) {
 TEST_F(Lifecycle, FailedConversionOfTheKeyReturnsAtOnce) {
     EngineDoubleControl* engine = LoadEngine();
     engine->calls.clear();
-    jni.failGetStringUTFChars = true;
+    jni.failStringReads = true;
     expectException = true;
     OutputCapture out(2);
     EXPECT_EQ(JNI(initApi)(jni.env(), jni.self(), jni.str("k")), -1);

@@ -1,6 +1,6 @@
 // Every native method that takes or returns a Java string or byte[], driven
 // from one table: each String argument null in turn, and each JNI call that can
-// fail (GetStringUTFChars, NewStringUTF, NewByteArray) failing. Neither may
+// fail (a string read, NewStringUTF, NewByteArray) failing. Neither may
 // crash, leave a string unreleased, reach the engine with a missing argument,
 // or make a JNI call while the JVM's exception is pending. The nine remaining
 // native methods take and return only numbers.
@@ -150,7 +150,7 @@ std::string CaseName(const ::testing::TestParamInfo<Case>& info) {
     const Row& row = Rows()[info.param.row];
     if (info.param.failing == nullptr) return std::string(row.label) + "_" + row.parameters[info.param.index];
     std::string name = std::string(row.label) + "_" + info.param.failing;
-    if (std::string(info.param.failing) == "GetStringUTFChars") name += std::to_string(info.param.index + 1);
+    if (std::string(info.param.failing) == "StringRead") name += std::to_string(info.param.index + 1);
     return name;
 }
 
@@ -166,8 +166,7 @@ std::vector<Case> FailureCases() {
     for (size_t r = 0; r < Rows().size(); ++r) {
         const Row& row = Rows()[r];
         // The k-th conversion of a call fails, after k that worked.
-        for (size_t k = 0; k < row.parameters.size() - row.unread.size(); ++k)
-            cases.push_back({r, k, "GetStringUTFChars"});
+        for (size_t k = 0; k < row.parameters.size() - row.unread.size(); ++k) cases.push_back({r, k, "StringRead"});
         if (row.result == Result::String) cases.push_back({r, 0, "NewStringUTF"});
         if (row.result == Result::Bytes) cases.push_back({r, 0, "NewByteArray"});
     }
@@ -230,19 +229,19 @@ TEST_P(NullArgument, GivesTheFallbackWithOneErrorLineAndNoEngineCall) {
     if (Unread(row, parameter)) {
         // Never read, so a null one changes nothing: the same answer, trace
         // and engine calls as with the string present.
-        int taken = jni.utfCharsTaken();
+        int taken = jni.stringsRead();
         OutputCapture present(2);
         const std::string expected = row.call(jni, Arguments(row));
         const std::string expectedTrace = present.take();
         const std::vector<std::string> expectedCalls = c->calls;
-        const int expectedConversions = jni.utfCharsTaken() - taken;
+        const int expectedConversions = jni.stringsRead() - taken;
         Forget();
-        taken = jni.utfCharsTaken();
+        taken = jni.stringsRead();
         OutputCapture out(2);
         EXPECT_EQ(row.call(jni, Arguments(row, GetParam().index)), expected);
         EXPECT_EQ(out.take(), expectedTrace);
         EXPECT_EQ(c->calls, expectedCalls);
-        EXPECT_EQ(jni.utfCharsTaken() - taken, expectedConversions);
+        EXPECT_EQ(jni.stringsRead() - taken, expectedConversions);
         ExpectDescribedReleases(*c, row.fetches);
         return;
     }
@@ -267,11 +266,11 @@ class FailedJniCall : public MatrixTest, public ::testing::WithParamInterface<Ca
 TEST_P(FailedJniCall, EndsTheMethodWithItsExceptionPending) {
     const Row& row = Rows()[GetParam().row];
     const std::string failing = GetParam().failing;
-    const int taken = jni.utfCharsTaken();
+    const int taken = jni.stringsRead();
     expectException = true;
-    if (failing == "GetStringUTFChars") {
-        jni.failGetStringUTFChars = true;
-        jni.getStringUTFCharsBeforeFailure = static_cast<int>(GetParam().index);
+    if (failing == "StringRead") {
+        jni.failStringReads = true;
+        jni.stringReadsBeforeFailure = static_cast<int>(GetParam().index);
     }
     jni.failNewStringUTF = failing == "NewStringUTF";
     jni.failNewByteArray = failing == "NewByteArray";
@@ -289,11 +288,11 @@ TEST_P(FailedJniCall, EndsTheMethodWithItsExceptionPending) {
         EXPECT_EQ(answer, row.fallback);
     }
 
-    if (failing == "GetStringUTFChars") {
+    if (failing == "StringRead") {
         // Given up at the failed conversion: no further one, no engine call,
         // and no level-1 line, the pending exception tells Java enough.
         EXPECT_EQ(printed, "");
-        EXPECT_EQ(jni.utfCharsTaken() - taken, static_cast<int>(GetParam().index));
+        EXPECT_EQ(jni.stringsRead() - taken, static_cast<int>(GetParam().index));
         EXPECT_TRUE(c->calls.empty()) << c->calls.front();
         EXPECT_TRUE(c->releases.empty());
     } else {

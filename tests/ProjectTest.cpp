@@ -88,11 +88,11 @@ TEST_F(ProjectTest, GetTreesWithoutItemsFailureStatusAndRawBytes) {
     const std::string name = "\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80\xFF";
     const std::string written = "\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80\xEF\xBF\xBD";
     c->trees = records.trees(records.item(0, name, "", 0, 0), nullptr, nullptr);
-    const int taken = jni.utfCharsTaken();
+    const int taken = jni.stringsRead();
     OutputCapture out(1);
     EXPECT_EQ(Trees(false, 0, "never read"),
               "<Tr><FT><Ty>0</Ty><N>" + written + "</N><D></D><To>0</To><A>0</A></FT><MT></MT><RT></RT></Tr>");
-    EXPECT_EQ(jni.utfCharsTaken(), taken);
+    EXPECT_EQ(jni.stringsRead(), taken);
     c->statusOf["getTrees"] = 4;
     EXPECT_EQ(Trees(false, 0, nullptr), "");  // still released
     c->trees = nullptr;
@@ -224,12 +224,17 @@ TEST_F(ProjectTest, AddFileSplitsBothListsAndUsesTheLowWordOfTheLanguage) {
 }
 
 TEST_F(ProjectTest, AddFileReleasesItsStringsInTheOrderItConvertedThem) {
+    // Strings long enough that the JVM hands out their characters (short ones
+    // are copied into the holder and have nothing to release).
+    const std::string l(300, '/');
     const size_t before = jni.releasedStrings().size();  // the engine's path
-    EXPECT_EQ(JNI(addFile)(jni.env(), jni.self(), 0, jni.str("/s/a.c"), jni.str("A"), 1, jni.str("/inc"), 1), 0);
+    EXPECT_EQ(JNI(addFile)(jni.env(), jni.self(), 0, jni.str(l + "a.c"), jni.str(l + "A"), 1, jni.str(l + "inc"), 1),
+              0);
     // Refused before the engine call: the same order.
-    EXPECT_EQ(JNI(addFile)(jni.env(), jni.self(), 0, jni.str("/s/b.c"), jni.str("B"), 1, jni.str("/x"), 5), -1);
+    EXPECT_EQ(JNI(addFile)(jni.env(), jni.self(), 0, jni.str(l + "b.c"), jni.str(l + "B"), 1, jni.str(l + "x"), 1000),
+              -1);
     EXPECT_EQ(Tokens(jni.releasedStrings().begin() + before, jni.releasedStrings().end()),
-              (Tokens{"/s/a.c", "A", "/inc", "/s/b.c", "B", "/x"}));
+              (Tokens{l + "a.c", l + "A", l + "inc", l + "b.c", l + "B", l + "x"}));
 }
 
 TEST_F(ProjectTest, CountsBeyondWhatTheirListCanHoldAreRefusedLikeNegativeOnes) {
@@ -324,7 +329,7 @@ TEST_F(ProjectTest, NullStringsNeverReachTheEngine) {
 }
 
 TEST_F(ProjectTest, AFailedConversionLeavesTheJavaExceptionPending) {
-    jni.failGetStringUTFChars = true;
+    jni.failStringReads = true;
     expectException = true;
     OutputCapture out(1);
     EXPECT_EQ(JNI(removeFile)(jni.env(), jni.self(), jni.str("/a.c")), -1);

@@ -69,7 +69,7 @@ TEST_F(GetDiagnostics, ListIsWrittenReleasedAndTheFiltersNeverReachTheEngine) {
     engine->statusOf["getDiagnostics"] = 9;  // a failure status: the array still counts
     engine->statusOf["freeDiagnostics"] = 4;
 
-    const int taken = jni.utfCharsTaken();
+    const int taken = jni.stringsRead();
     OutputCapture out(2);
     jbyteArray xml = Fetch(jni.str("/src/a.c"), jni.str("<KOE></KOE>"), jni.str("rule"), 0x7fffffff01LL);
     EXPECT_EQ(jni.bytes(xml), kOneDiagnostic);
@@ -83,7 +83,7 @@ TEST_F(GetDiagnostics, ListIsWrittenReleasedAndTheFiltersNeverReachTheEngine) {
     EXPECT_EQ(engine->releases[0].entry, "freeDiagnostics");
     EXPECT_EQ(engine->releases[0].address, engine->filledAddress["getDiagnostics"]);
     EXPECT_EQ(engine->releases[0].pointer, list);
-    EXPECT_EQ(jni.utfCharsTaken(), taken + 1);  // messages and rules are never read
+    EXPECT_EQ(jni.stringsRead(), taken + 1);  // messages and rules are never read
 }
 
 TEST_F(GetDiagnostics, NoResultsGiveAnEmptyArrayAndTheReleaseStillHappens) {
@@ -142,7 +142,7 @@ TEST_F(GetDiagnostics, FailedJniCallsReturnNullWithTheExceptionPending) {
     EXPECT_EQ(engine->releases[0].pointer, engine->diagnostics);
 
     // A path that cannot be converted: no engine call, nothing logged.
-    jni.failGetStringUTFChars = true;
+    jni.failStringReads = true;
     OutputCapture out(2);
     EXPECT_EQ(Fetch(jni.str("/src/a.c")), nullptr);
     EXPECT_EQ(out.take(), "");
@@ -210,7 +210,7 @@ TEST_F(InitResults, NullOrUnconvertibleArgumentsAreRefused) {
     EXPECT_EQ(jni.outstandingUtfChars(), 0);
 
     expectException = true;
-    jni.failGetStringUTFChars = true;
+    jni.failStringReads = true;
     EXPECT_EQ(Init(jni.str("k"), jni.str("l"), jni.str("n")), -1);
     EXPECT_EQ(engine->calls, kNoCalls);
 }

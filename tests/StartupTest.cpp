@@ -183,7 +183,8 @@ TEST_F(InitJniBridge, FailedLoadIsLoggedAndReturnedThenRetrySucceedsThenNoReload
     EXPECT_EQ(jni.text(JNI(initJniBridge)(jni.env(), jni.self(), jni.str("/elsewhere"))), "OK");
     EXPECT_EQ(third.take(), std::string("\nEnter initJniBridge \ninitJniBridge: call InitVorlanApi() \n") +
                                 kInitCall + "\nExit initJniBridge \n");
-    EXPECT_EQ(jni.utfCharsTaken(), 3);
+    // Each call reads its path twice: as the trace's text and as the loader's path.
+    EXPECT_EQ(jni.stringsRead(), 6);
 }
 
 TEST_F(InitJniBridge, LibraryWithNoEntryIsNotAnEngineAndTheEngineLoadsAfterIt) {
@@ -260,7 +261,7 @@ TEST_F(InitJniBridge, EmptyPathFailsAsAMissingFileDoesAndARetryLoads) {
 
 TEST_F(InitJniBridge, FailedConversionReturnsAtOnceWithTheExceptionPending) {
     expectException = true;
-    jni.failGetStringUTFChars = true;
+    jni.failStringReads = true;
     OutputCapture out(2);
     EXPECT_EQ(JNI(initJniBridge)(jni.env(), jni.self(), jni.str(FullEngine())), nullptr);
     EXPECT_EQ(out.take(), "\nEnter initJniBridge \ninitJniBridge: call InitVorlanApi() \n");

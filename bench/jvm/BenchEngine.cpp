@@ -1,5 +1,6 @@
-// A benchmark engine for the real-JVM benchmark: the two scalar entries it
-// times and the four document fetches with their releases, nothing else (the
+// A benchmark engine for the real-JVM benchmark: the two scalar entries and
+// initResults (three strings) it times and the four document fetches with
+// their releases, nothing else (the
 // bridge resolves the other entries as missing, which costs nothing at log
 // threshold 0). Both roads, the bridge and JNA, load this one library, so they
 // read the very same records.
@@ -70,6 +71,10 @@ BENCH_ENGINE_EXPORT int benchEngineServe(int document, int size) {
 BENCH_ENGINE_EXPORT KoLanguage_C getCurrentLanguage() { return g_language; }
 
 BENCH_ENGINE_EXPORT unsigned char hasResults(const char* sourceFile) { return sourceFile != nullptr ? 1 : 0; }
+
+BENCH_ENGINE_EXPORT int initResults(const char* bindKey, const char* location, const char* name) {
+    return bindKey != nullptr && location != nullptr && name != nullptr ? 0 : -1;
+}
 
 BENCH_ENGINE_EXPORT int getDiagnostics(const char*, KoMessageArray_C*, KoRuleArray_C*, KoSuppressionState_C,
                                        KoDiagnosticArray_C** diagnostics) {

@@ -2,11 +2,14 @@ import com.sun.jna.Library;
 import com.sun.jna.Native;
 import com.vorlanworks.bridge.caller.VorlanBridge;
 
+import java.io.File;
 import java.io.IOException;
 import java.io.OutputStream;
 import java.io.PrintStream;
 import java.lang.management.GarbageCollectorMXBean;
 import java.lang.management.ManagementFactory;
+import java.net.URL;
+import java.net.URLClassLoader;
 import java.nio.charset.StandardCharsets;
 import java.nio.file.Files;
 import java.nio.file.Path;
@@ -17,6 +20,7 @@ import java.util.Arrays;
 import java.util.List;
 import java.util.Locale;
 import java.util.function.Function;
+import java.util.function.IntToLongFunction;
 import java.util.function.Supplier;
 
 /**
@@ -30,8 +34,11 @@ import java.util.function.Supplier;
  * <p>The FFM roads (Ffm) take part where the JVM is 22 or later and has them on its classpath; the
  * harness says in one line when they do not.
  *
- * <p>usage: JvmBench --bridge LIB --engine LIB --natives LIB [--out FILE] [--check]
+ * <p>usage: JvmBench --bridge LIB --engine LIB --natives LIB [--before LIB] [--out FILE] [--check]
  * [--profile DOCUMENT SIZE SECONDS bridge|jna|ffm|ffm-tuned]
+ *
+ * <p>--before adds the per-call rows of a second bridge library (an earlier commit's), loaded by a
+ * class loader of its own as TraceBench loads it, beside this one's in the same run.
  *
  * <p>--check only compares the other roads' bytes and answers with the bridge's, at the smallest
  * size of each document, and exits with 1 on a difference. --profile fetches one document
@@ -68,6 +75,39 @@ public final class JvmBench {
     }
 
     static final String SOURCE_FILE = "/src/a.c";
+    /** initResults' three strings: a key, a project folder and a name, as a project would pass them. */
+    static final String[] RESULTS_STRINGS = {"bench-key", "/home/user/projects/vorlan-demo", "nightly"};
+
+    /**
+     * An earlier bridge library, loaded by the class loader that loads this class (System.load binds
+     * a library to the loader of its caller), with the per-call loops of the calls that take strings.
+     */
+    public static final class Before {
+        private final VorlanBridge bridge = new VorlanBridge();
+
+        public Before(String library, String engine) {
+            System.load(library);
+            bridge.setDebugLevel(0);
+            final String answer = bridge.initJniBridge(engine);
+            if (!"OK".equals(answer)) throw new IllegalStateException(library + ": " + answer);
+        }
+
+        public IntToLongFunction hasResults(String path) {
+            return c -> {
+                long acc = 0;
+                for (int i = 0; i < c; ++i) acc += bridge.hasResults(path) ? 1 : 0;
+                return acc;
+            };
+        }
+
+        public IntToLongFunction initResults(String key, String location, String name) {
+            return c -> {
+                long acc = 0;
+                for (int i = 0; i < c; ++i) acc += bridge.initResults(key, location, name);
+                return acc;
+            };
+        }
+    }
 
     private final VorlanBridge bridge;
     private final JnaRoad jna;
@@ -78,6 +118,9 @@ public final class JvmBench {
     private final List<Document> documents = new ArrayList<>();
     /** One line per goal figure, filled by the tables. */
     private final List<String> goals = new ArrayList<>();
+    /** The earlier library's loops (Before), or null; and its path. */
+    private Object before;
+    private String beforeLibrary;
 
     private JvmBench(VorlanBridge bridge, JnaRoad jna, Ffm ffm, BenchEngine engine) {
         this.bridge = bridge;
@@ -101,7 +144,7 @@ public final class JvmBench {
     }
 
     public static void main(String[] args) throws IOException {
-        String bridgePath = null, enginePath = null, nativesPath = null, out = null;
+        String bridgePath = null, enginePath = null, nativesPath = null, beforePath = null, out = null;
         boolean check = false;
         String[] profile = null;
         for (int i = 0; i < args.length; ++i) {
@@ -109,6 +152,7 @@ public final class JvmBench {
                 case "--bridge": bridgePath = absolute(args[++i]); break;
                 case "--engine": enginePath = absolute(args[++i]); break;
                 case "--natives": nativesPath = absolute(args[++i]); break;
+                case "--before": beforePath = absolute(args[++i]); break;
                 case "--out": out = args[++i]; break;
                 case "--check": check = true; break;
                 case "--profile":
@@ -131,6 +175,19 @@ public final class JvmBench {
         final JvmBench bench = new JvmBench(bridge, new JnaRoad(enginePath), Ffm.load(enginePath),
                 Native.load(enginePath, BenchEngine.class));
 
+        if (beforePath != null && !check && profile == null) {
+            try {
+                final List<URL> urls = new ArrayList<>();
+                for (String entry : System.getProperty("java.class.path").split(File.pathSeparator))
+                    urls.add(Path.of(entry).toUri().toURL());
+                final ClassLoader loader = new URLClassLoader(urls.toArray(new URL[0]), ClassLoader.getPlatformClassLoader());
+                bench.before = Class.forName(Before.class.getName(), true, loader).getConstructor(String.class, String.class)
+                        .newInstance(beforePath, enginePath);
+                bench.beforeLibrary = beforePath;
+            } catch (ReflectiveOperationException e) {
+                fail("cannot load the earlier library " + beforePath + ": " + e.getCause());
+            }
+        }
         if (profile != null) {
             bench.profile(profile[0], Integer.parseInt(profile[1]), Double.parseDouble(profile[2]), profile[3]);
             return;
@@ -226,6 +283,12 @@ public final class JvmBench {
                     for (int i = 0; i < c; ++i) acc += bridge.hasResults(SOURCE_FILE) ? 1 : 0;
                     return acc;
                 }),
+                new Timing.Candidate("bridge `initResults` (three strings)", c -> {
+                    long acc = 0;
+                    final String[] r = RESULTS_STRINGS;
+                    for (int i = 0; i < c; ++i) acc += bridge.initResults(r[0], r[1], r[2]);
+                    return acc;
+                }),
                 new Timing.Candidate("JNA direct mapping", c -> {
                     long acc = 0;
                     for (int i = 0; i < c; ++i) acc += JnaRoad.Direct.hasResults(SOURCE_FILE);
@@ -236,6 +299,12 @@ public final class JvmBench {
                     for (int i = 0; i < c; ++i) acc += e.hasResults(SOURCE_FILE);
                     return acc;
                 })));
+        if (before != null) {
+            final IntToLongFunction has = (IntToLongFunction) invoke(before, "hasResults", SOURCE_FILE);
+            final IntToLongFunction init = (IntToLongFunction) invoke(before, "initResults", (Object[]) RESULTS_STRINGS);
+            results.add(5, new Timing.Candidate("earlier bridge `hasResults(\"" + SOURCE_FILE + "\")`", has::applyAsLong));
+            results.add(6, new Timing.Candidate("earlier bridge `initResults` (three strings)", init::applyAsLong));
+        }
         if (ffm != null) {
             language.addAll(ffm.languageCalls());
             results.addAll(ffm.resultsCalls(SOURCE_FILE));
@@ -254,14 +323,22 @@ public final class JvmBench {
         t.append("|---|---|--:|--:|--:|--:|--:|\n");
         for (List<Timing.Candidate> group : List.of(language, results)) {
             final Timing.Candidate empty = group.get(0);
-            final String call = group == language ? "getCurrentLanguage" : "hasResults";
             for (Timing.Candidate c : group) {
+                final String call = group == language ? "getCurrentLanguage"
+                        : c.name.contains("initResults") ? "initResults" : "hasResults";
                 t.append(String.format(Locale.ROOT, "| %s | %s | %s%s | %s to %s | %.2f | %s | %.2f |\n",
                         call, c.name, ns(c.median()), mark(c), ns(c.min()), ns(c.max()), c.median() / empty.median(),
                         ns(c.cpuMedian()), c.cpuMedian() / empty.cpuMedian()));
             }
         }
+        if (before != null) t.append("Earlier bridge: " + beforeLibrary + ", in a class loader of its own.\n");
         t.append('\n');
+        goals.add(String.format(Locale.ROOT, "a call with one short String within 5x of an empty JNI native method"
+                        + " (`boolean f(String)`): hasResults %.2fx (in thread CPU time %.2fx)%s",
+                results.get(3).median() / results.get(0).median(), results.get(3).cpuMedian() / results.get(0).cpuMedian(),
+                before == null ? "" : String.format(Locale.ROOT, "; the earlier bridge %.2fx (%.2fx)",
+                        results.get(5).median() / results.get(0).median(),
+                        results.get(5).cpuMedian() / results.get(0).cpuMedian())));
         goals.add(String.format(Locale.ROOT, "forwarded call within 1.3x an empty JNI native method:"
                         + " getCurrentLanguage %.2fx, hasResults %.2fx (in thread CPU time %.2fx, %.2fx)",
                 language.get(1).median() / language.get(0).median(), results.get(3).median() / results.get(0).median(),
@@ -536,6 +613,16 @@ public final class JvmBench {
         System.setOut(new PrintStream(stdout, true, StandardCharsets.UTF_8));
     }
 
+    private static Object invoke(Object target, String method, Object... args) {
+        try {
+            for (java.lang.reflect.Method m : target.getClass().getMethods())
+                if (m.getName().equals(method)) return m.invoke(target, args);
+        } catch (ReflectiveOperationException e) {
+            fail(method + ": " + e);
+        }
+        throw new IllegalStateException("no method " + method);
+    }
+
     private static String absolute(String path) {
         return Path.of(path).toAbsolutePath().toString();
     }
@@ -568,7 +655,7 @@ public final class JvmBench {
     }
 
     private static void usage(String problem) {
-        fail(problem + "\nusage: JvmBench --bridge LIB --engine LIB --natives LIB [--out FILE] [--check]"
+        fail(problem + "\nusage: JvmBench --bridge LIB --engine LIB --natives LIB [--before LIB] [--out FILE] [--check]"
                 + " [--profile DOCUMENT SIZE SECONDS bridge|jna|ffm|ffm-tuned]");
     }
 

@@ -1,19 +1,25 @@
 # make bench-trace: traced calls to a log file against standard output
 # (TraceBench.java), this tree's library beside the library of an earlier
 # commit, built from `git archive` in a folder of its own, timed in one JVM.
+
+# The bridge library of an earlier commit, built from `git archive` in
+# DIR/before-source and DIR/before-build: DIR/before-build/libVorlanBridge.so.
+function(vorlan_bridge_of_commit commit dir)
+  add_custom_command(OUTPUT ${dir}/before-build/libVorlanBridge.so
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${dir}/before-source
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${dir}/before-source
+    COMMAND sh -c "git -C '${CMAKE_SOURCE_DIR}' archive '${commit}' | tar -x -C '${dir}/before-source'"
+    COMMAND ${CMAKE_COMMAND} -S ${dir}/before-source -B ${dir}/before-build
+      -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORLAN_BUILD_TESTS=OFF -DVORLAN_JAVA_TESTS=OFF
+    COMMAND ${CMAKE_COMMAND} --build ${dir}/before-build --target VorlanBridge
+    COMMENT "Building the bridge of ${commit} in ${dir}"
+    VERBATIM)
+endfunction()
+
 set(VORLAN_TRACE_BEFORE f417d8c CACHE STRING "Commit whose library bench-trace compares this tree's with")
 set(VORLAN_TRACE_DIR ${CMAKE_BINARY_DIR}/bench-trace)
 set(VORLAN_TRACE_BEFORE_LIBRARY ${VORLAN_TRACE_DIR}/before-build/libVorlanBridge.so)
-
-add_custom_command(OUTPUT ${VORLAN_TRACE_BEFORE_LIBRARY}
-  COMMAND ${CMAKE_COMMAND} -E rm -rf ${VORLAN_TRACE_DIR}/before-source
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${VORLAN_TRACE_DIR}/before-source
-  COMMAND sh -c "git -C '${CMAKE_SOURCE_DIR}' archive '${VORLAN_TRACE_BEFORE}' | tar -x -C '${VORLAN_TRACE_DIR}/before-source'"
-  COMMAND ${CMAKE_COMMAND} -S ${VORLAN_TRACE_DIR}/before-source -B ${VORLAN_TRACE_DIR}/before-build
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVORLAN_BUILD_TESTS=OFF -DVORLAN_JAVA_TESTS=OFF
-  COMMAND ${CMAKE_COMMAND} --build ${VORLAN_TRACE_DIR}/before-build --target VorlanBridge
-  COMMENT "Building the bridge of ${VORLAN_TRACE_BEFORE} for bench-trace"
-  VERBATIM)
+vorlan_bridge_of_commit(${VORLAN_TRACE_BEFORE} ${VORLAN_TRACE_DIR})
 
 add_custom_target(bench-trace
   COMMAND ${CMAKE_COMMAND} -E make_directory ${VORLAN_TRACE_DIR}/files

@@ -11,8 +11,9 @@ import org.junit.jupiter.api.BeforeAll;
 import org.junit.jupiter.api.Test;
 
 /**
- * Engine texts in any UTF-8, valid or not, reach a real JVM as the right Java strings. The
- * scripted engine answers getComponents with the bytes of a file in $VORLAN_ENGINE_TEXTS.
+ * Engine texts in any UTF-8, valid or not, reach a real JVM as the right Java strings, and Java
+ * strings reach the engine as the bytes this JVM's GetStringUTFChars gives. The scripted engine
+ * answers getComponents with the bytes of a file in $VORLAN_ENGINE_TEXTS.
  */
 class EngineTextTest {
     static final VorlanBridge bridge = BridgeLoader.bridge();
@@ -61,5 +62,32 @@ class EngineTextTest {
         assertEquals(BAD + BAD + BAD, read(0xE0, 0x80, 0xAF));
         assertEquals(BAD + BAD + BAD + BAD, read(0xF4, 0x90, 0x80, 0x80));
         assertEquals(BAD + BAD + BAD + "!", read(0xF0, 0x9F, 0x98, '!'));
+    }
+
+    /**
+     * The bridge reads short strings itself and leaves long ones to the JVM: either way the engine
+     * sees what GetStringUTFChars gives (EngineScript.callCount reads its line with it), U+0000,
+     * surrogates paired or not and both sides of the 256-unit bound included.
+     */
+    @Test
+    void javaStringsReachTheEngineAsGetStringUtfCharsGivesThem() {
+        final String x = "x";
+        final String[] texts = {
+            "", "/src/a.c", "\0", "\0a\0b\0", "\u0080\u07ff\u0800", "\uffff\ufffe", "\ud83d\ude00",
+            "\ud83d", "\ude00", "\ud83dx\ude00", "\ude00\ud83d", "J\u00f6rg \u4e2d\u007f\u0001",
+            "a" + "\uffff".repeat(255), "a" + "\uffff".repeat(256), x.repeat(254) + "\ud83d\ude00",
+            x.repeat(255) + "\ud83d\ude00", "\ud83d".repeat(256) + "\0", "\u0800".repeat(5000),
+        };
+        for (String text : texts) {
+            final String line = "hasResults(" + text + ")";
+            final int before = EngineScript.callCount(BridgeLoader.engine(), line);
+            bridge.hasResults(text);
+            assertEquals(before + 1, EngineScript.callCount(BridgeLoader.engine(), line), line.length() + " units");
+        }
+        // Three strings of one call, short and long, each on its own road.
+        final String line = "initResults(" + texts[6] + ", " + texts[13] + ", " + texts[3] + ")";
+        final int before = EngineScript.callCount(BridgeLoader.engine(), line);
+        bridge.initResults(texts[6], texts[13], texts[3]);
+        assertEquals(before + 1, EngineScript.callCount(BridgeLoader.engine(), line));
     }
 }
