@@ -37,8 +37,9 @@ import java.util.function.Supplier;
  * <p>usage: JvmBench --bridge LIB --engine LIB --natives LIB [--before LIB] [--out FILE] [--check]
  * [--profile DOCUMENT SIZE SECONDS bridge|jna|ffm|ffm-tuned]
  *
- * <p>--before adds the per-call rows of a second bridge library (an earlier commit's), loaded by a
- * class loader of its own as TraceBench loads it, beside this one's in the same run.
+ * <p>--before adds the per-call rows and the documents of a second bridge library (an earlier
+ * commit's), loaded by a class loader of its own as TraceBench loads it, beside this one's in the
+ * same run.
  *
  * <p>--check only compares the other roads' bytes and answers with the bridge's, at the smallest
  * size of each document, and exits with 1 on a difference. --profile fetches one document
@@ -98,6 +99,16 @@ public final class JvmBench {
                 for (int i = 0; i < c; ++i) acc += bridge.hasResults(path) ? 1 : 0;
                 return acc;
             };
+        }
+
+        /** The document of JvmBench's code (0 to 3) through this library. */
+        public Supplier<byte[]> document(int code) {
+            switch (code) {
+                case 0: return () -> bridge.getDiagnostics(SOURCE_FILE, null, null, 0);
+                case 1: return bridge::getRuleGroups;
+                case 2: return bridge::getMessageRuleMap;
+                default: return () -> bridge.getTrees(false, 0, null);
+            }
         }
 
         public IntToLongFunction initResults(String key, String location, String name) {
@@ -353,10 +364,11 @@ public final class JvmBench {
         final Document document;
         final int size;
         final int bytes;
-        final Timing.Candidate bridge, jna, ffmPlain, ffmTuned, floor;
+        /** The earlier bridge (--before) is null without one. */
+        final Timing.Candidate bridge, jna, ffmPlain, ffmTuned, floor, earlier;
 
         Row(Document document, int size, int bytes, Timing.Candidate bridge, Timing.Candidate jna,
-                Timing.Candidate ffmPlain, Timing.Candidate ffmTuned, Timing.Candidate floor) {
+                Timing.Candidate ffmPlain, Timing.Candidate ffmTuned, Timing.Candidate floor, Timing.Candidate earlier) {
             this.document = document;
             this.size = size;
             this.bytes = bytes;
@@ -365,6 +377,7 @@ public final class JvmBench {
             this.ffmPlain = ffmPlain;
             this.ffmTuned = ffmTuned;
             this.floor = floor;
+            this.earlier = earlier;
         }
     }
 
@@ -395,6 +408,15 @@ public final class JvmBench {
                     return acc;
                 });
                 final List<Timing.Candidate> candidates = new ArrayList<>(List.of(bridgeRoad, jnaRoad, floor));
+                Timing.Candidate earlier = null;
+                if (before != null) {
+                    @SuppressWarnings("unchecked")
+                    final Supplier<byte[]> road = (Supplier<byte[]>) invoke(before, "document", d.code);
+                    if (!Arrays.equals(road.get(), document))
+                        fail("the earlier bridge's " + d.name + " differ from this one's at " + size + " " + d.unit);
+                    earlier = documentCandidate("earlier bridge", road);
+                    candidates.add(earlier);
+                }
                 Timing.Candidate ffmPlain = null, ffmTuned = null;
                 if (ffm != null) {
                     ffmPlain = documentCandidate("plain FFM road", d.ffmPlain);
@@ -403,7 +425,7 @@ public final class JvmBench {
                     candidates.add(3, ffmTuned);
                 }
                 Timing.measure(candidates, plan);
-                rows.add(new Row(d, size, document.length, bridgeRoad, jnaRoad, ffmPlain, ffmTuned, floor));
+                rows.add(new Row(d, size, document.length, bridgeRoad, jnaRoad, ffmPlain, ffmTuned, floor, earlier));
             }
         }
         engine.benchEngineServe(-1, 0);  // frees the last record set
@@ -444,9 +466,9 @@ public final class JvmBench {
                 + " and the garbage collector's own threads, do not count).\n\n");
         t.append("| document | size | bridge ms | JNA road ms").append(withFfm ? " | plain FFM ms | tuned FFM ms" : "")
                 .append(" | floor ms | JNA / bridge").append(withFfm ? " | plain FFM / bridge | tuned FFM / bridge" : "")
-                .append(" | bridge / floor |\n");
+                .append(" | bridge / floor").append(before != null ? " | earlier ms | bridge / earlier" : "").append(" |\n");
         t.append("|---|---|--:|--:").append(withFfm ? "|--:|--:" : "").append("|--:|--:")
-                .append(withFfm ? "|--:|--:" : "").append("|--:|\n");
+                .append(withFfm ? "|--:|--:" : "").append("|--:").append(before != null ? "|--:|--:" : "").append("|\n");
         for (Row r : rows) {
             t.append(String.format(Locale.ROOT, "| %s | %,d %s | %s | %s", r.document.name, r.size, r.document.unit,
                     millis(r.bridge.cpuMedian()), millis(r.jna.cpuMedian())));
@@ -457,8 +479,13 @@ public final class JvmBench {
             if (withFfm)
                 t.append(String.format(Locale.ROOT, " | %.2f | %.2f", r.ffmPlain.cpuMedian() / r.bridge.cpuMedian(),
                         r.ffmTuned.cpuMedian() / r.bridge.cpuMedian()));
-            t.append(String.format(Locale.ROOT, " | %.2f |\n", r.bridge.cpuMedian() / r.floor.cpuMedian()));
+            t.append(String.format(Locale.ROOT, " | %.2f", r.bridge.cpuMedian() / r.floor.cpuMedian()));
+            if (r.earlier != null)
+                t.append(String.format(Locale.ROOT, " | %s | %.2f", millis(r.earlier.cpuMedian()),
+                        r.bridge.cpuMedian() / r.earlier.cpuMedian()));
+            t.append(" |\n");
         }
+        if (before != null) t.append("\nEarlier bridge: " + beforeLibrary + ", in a class loader of its own.\n");
 
         Row slowest = rows.get(0), slowestCpu = rows.get(0);
         final StringBuilder middle = new StringBuilder();
@@ -477,8 +504,32 @@ public final class JvmBench {
                 slowestCpu.document.unit));
         goals.add("bridge within 3x the floor at the middle size: " + middle);
         if (withFfm) {
-            goals.add("the FFM roads' time over the bridge's, least for any document and size, in thread CPU time: tuned "
-                    + least(rows, r -> r.ffmTuned) + ", plain " + least(rows, r -> r.ffmPlain));
+            goals.add("bridge at least 2x as fast as the tuned FFM road and 3x as the plain one, for every document and"
+                    + " size, in thread CPU time: tuned at least " + least(rows, r -> r.ffmTuned) + ", plain at least "
+                    + least(rows, r -> r.ffmPlain));
+        }
+        Row farthest = null;
+        for (Row r : rows)
+            if (r.bytes <= 10_000_000 && (farthest == null
+                    || r.bridge.cpuMedian() / r.floor.cpuMedian() > farthest.bridge.cpuMedian() / farthest.floor.cpuMedian()))
+                farthest = r;
+        if (farthest != null)
+            goals.add(String.format(Locale.ROOT, "bridge within 4x the floor at every size up to 10 MB, in thread CPU"
+                            + " time: at most %.2fx (%s, %,d %s)", farthest.bridge.cpuMedian() / farthest.floor.cpuMedian(),
+                    farthest.document.name, farthest.size, farthest.document.unit));
+        if (before != null) {
+            Row slower = rows.get(0), faster = rows.get(0);
+            for (Row r : rows) {
+                if (r.bridge.cpuMedian() / r.earlier.cpuMedian() > slower.bridge.cpuMedian() / slower.earlier.cpuMedian())
+                    slower = r;
+                if (r.bridge.cpuMedian() / r.earlier.cpuMedian() < faster.bridge.cpuMedian() / faster.earlier.cpuMedian())
+                    faster = r;
+            }
+            goals.add(String.format(Locale.ROOT, "no document slower than the earlier bridge by more than 5%%, in thread CPU"
+                            + " time: from %.2fx (%s, %,d %s) to %.2fx (%s, %,d %s) of its time",
+                    faster.bridge.cpuMedian() / faster.earlier.cpuMedian(), faster.document.name, faster.size,
+                    faster.document.unit, slower.bridge.cpuMedian() / slower.earlier.cpuMedian(), slower.document.name,
+                    slower.size, slower.document.unit));
         }
         t.append("\n## Goals\n\nMedians of wall-clock time, and of thread CPU time.\n\n");
         for (String goal : goals) t.append("- ").append(goal).append('\n');
