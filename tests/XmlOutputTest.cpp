@@ -6,6 +6,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/EscapeReference.h"
@@ -200,6 +201,40 @@ TEST(XmlOutput, ElementsAcrossStageBoundariesMatchTheirMeasure) {
             ASSERT_EQ(document.measured, size) << "round " << round << ", memory " << memory;
         }
     }
+}
+
+// The memory of documents written in one walk: a block never passes its
+// bound, and what the pool keeps between calls stays within its bound
+// whatever the number of threads and their documents' sizes, while a block
+// given back is what the next document gets.
+TEST(XmlOutput, DocumentMemoryIsBoundedPerCallAndInAll) {
+    {
+        Xml::DocumentMemory memory;
+        EXPECT_FALSE(memory.Reserve(Xml::kOneWalkLargest + 1));
+        ASSERT_TRUE(memory.Reserve(Xml::kKeptInAll + 1));  // too large to be kept
+        memory.data()[Xml::kKeptInAll] = 'x';
+    }
+    EXPECT_LE(Xml::DocumentMemory::Kept(), Xml::kKeptInAll);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 12; ++t)
+        threads.emplace_back([t] {
+            for (size_t round = 0; round < 10; ++round) {
+                Xml::DocumentMemory memory;
+                ASSERT_TRUE(memory.Reserve((round * 7 + static_cast<size_t>(t)) % 5 << 20 | 1));
+                memory.data()[memory.capacity() - 1] = 'x';
+            }
+        });
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_LE(Xml::DocumentMemory::Kept(), Xml::kKeptInAll);
+    EXPECT_GT(Xml::DocumentMemory::Kept(), 0u);
+    char* given = nullptr;
+    {
+        Xml::DocumentMemory memory;
+        ASSERT_TRUE(memory.Reserve(1));
+        given = memory.data();
+    }
+    Xml::DocumentMemory again;
+    EXPECT_EQ(again.data(), given);
 }
 
 TEST(XmlOutput, MeasuredDocumentsAreReservedOnceAndRepeatedAppendsGrowGeometrically) {

@@ -55,6 +55,12 @@ DocumentMemory::~DocumentMemory() {
     std::free(m_data);
 }
 
+size_t DocumentMemory::Kept() {
+    Pool& pool = ThePool();
+    std::lock_guard<std::mutex> hold(pool.lock);
+    return pool.kept;
+}
+
 bool DocumentMemory::Reserve(size_t bytes) {
     if (bytes > m_largest) return false;
     if (bytes <= m_capacity) return true;

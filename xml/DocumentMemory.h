@@ -36,6 +36,9 @@ public:
     // past `largest` or when no memory is to be had; it is unchanged then.
     bool Reserve(size_t bytes);
 
+    // What the pool keeps between calls now.
+    static size_t Kept();
+
 private:
     char* m_data = nullptr;
     size_t m_capacity = 0;
