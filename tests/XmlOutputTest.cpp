@@ -85,6 +85,67 @@ TEST(XmlOutput, ScansAgreeWithAPlainSearchAtEveryLengthAndPlace) {
     }
 }
 
+// The one-pass scan of every text (CleanRun): its length and its first stop
+// for each field kind, at every alignment of its start, near a page's end and
+// away from it, at lengths that take each of its paths (the 32 bytes from the
+// start, the aligned blocks), with stops before the text and after its end
+// that must not count.
+TEST(XmlOutput, CleanRunsFindTheLengthAndTheFirstStopAtEveryAlignment) {
+    auto reference = [](const std::string& text, Xml::CleanFor kind) {
+        for (size_t i = 0; i < text.size(); ++i) {
+            const unsigned char c = static_cast<unsigned char>(text[i]);
+            if (c < 0x20 || c >= 0x80 || c == '>' || (kind != Xml::CleanFor::CData && (c == '<' || c == '&')) ||
+                (kind == Xml::CleanFor::Escaped && (c == '\'' || c == '"')))
+                return i;
+        }
+        return text.size();
+    };
+    using Scan = size_t (*)(const char*, size_t*);
+    struct Road {
+        Xml::CleanFor kind;
+        Scan scan;
+    };
+    const Road roads[] = {{Xml::CleanFor::Verbatim, Xml::CleanRun<Xml::CleanFor::Verbatim>},
+                          {Xml::CleanFor::Escaped, Xml::CleanRun<Xml::CleanFor::Escaped>},
+                          {Xml::CleanFor::CData, Xml::CleanRun<Xml::CleanFor::CData>}};
+    // Two pages: texts start at every place of a 128-byte stretch at the first
+    // page's start and of the one at its end (where the scan does not read
+    // ahead of the text's start).
+    alignas(4096) static char block[8192];
+    const char stops[] = {'>', '<', '&', '\'', '"', '\t', '\x01', '\x80', '\xff'};
+    for (size_t length = 0; length <= 300; length += length < 140 ? 1 : 23) {
+        std::vector<std::string> texts;
+        std::string plain(length, 'a');
+        for (size_t i = 0; i < length; ++i) plain[i] = static_cast<char>('a' + i % 26);
+        texts.push_back(plain);
+        for (size_t at : {size_t{0}, length / 2, length - 1})
+            if (at < length)
+                for (char c : stops) {
+                    std::string one = plain;
+                    one[at] = c;
+                    texts.push_back(one);
+                }
+        for (size_t offset = 0; offset < 4096; offset += offset == 127 ? 4096 - 255 : 1) {
+            for (const std::string& text : texts) {
+                std::memset(block, '&', sizeof block);
+                std::memcpy(block + offset, text.data(), text.size());
+                block[offset + text.size()] = '\0';
+                for (const Road& road : roads) {
+                    size_t found = 12345;
+                    const size_t run = road.scan(block + offset, &found);
+                    ASSERT_EQ(found, text.size()) << "length " << length << ", offset " << offset;
+                    ASSERT_EQ(run, reference(text, road.kind)) << text << ", offset " << offset;
+                }
+            }
+        }
+    }
+    for (const Road& road : roads) {
+        size_t found = 12345;
+        EXPECT_EQ(road.scan(nullptr, &found), 0u);
+        EXPECT_EQ(found, 0u);
+    }
+}
+
 TEST(XmlOutput, RandomTextsEscapeLikeTheFiveReplacements) {
     std::mt19937 random(7);
     const char alphabet[] = "&<>'\"abc;=\x80\xff";
