@@ -351,6 +351,27 @@ TEST(XmlOutput, DocumentsAreBoundedByTheLargestJavaArrayAndWalksByTheirRecords) 
     Xml::Meter full(Xml::kLargestDocument - 5);
     full.Raw(nullptr, 5);
     EXPECT_THROW(full.Raw(nullptr, 1), Xml::DocumentNotWritten);
+    // The same bound on both roads of a whole document, before a byte is handed on.
+    struct NearlyFull final : Xml::Destination {
+        size_t held;
+        std::string written;
+        explicit NearlyFull(size_t bytes) : held(bytes) {}
+        size_t HeldBefore() const override { return held; }
+        bool Begin(size_t) override { return true; }
+        void Write(const char* bytes, size_t length) override { written.append(bytes, length); }
+    };
+    const Xml::ElementTags tag(tagFile);
+    auto eight = [&](auto& sink) { Xml::Verbatim(sink, tag, "a"); };  // "<F>a</F>"
+    for (size_t memory : {Xml::kOneWalkLargest, size_t{0}}) {
+        for (size_t held : {Xml::kLargestDocument - 7, Xml::kLargestDocument + 1}) {
+            NearlyFull document(held);
+            EXPECT_THROW(Xml::WriteDocument(document, eight, memory), Xml::DocumentNotWritten) << held;
+            EXPECT_TRUE(document.written.empty());
+        }
+        NearlyFull room(Xml::kLargestDocument - 8);
+        EXPECT_TRUE(Xml::WriteDocument(room, eight, memory));
+        EXPECT_EQ(room.written, "<F>a</F>");
+    }
 
     // A chain of 100,000 items, each the one child of the one before.
     const size_t n = 100000;

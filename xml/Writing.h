@@ -265,7 +265,7 @@ bool WriteDocument(Destination& destination, Walk walk, size_t memoryBound = kOn
         DocumentMemory memory(memoryBound);
         size_t written;
         if (WroteIntoMemory(memory, walk, &written)) {
-            if (written > kLargestDocument - held) ThrowTooLarge();
+            if (held > kLargestDocument || written > kLargestDocument - held) ThrowTooLarge();
             if (!destination.Begin(written)) return false;
             if (written != 0) destination.Write(memory.data(), written);
             return true;
