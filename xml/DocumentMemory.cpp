@@ -16,8 +16,9 @@ struct Block {
 
 // Never destroyed: a thread may still return a block while the process ends.
 struct Pool {
-    // Every block holds 64 KiB or more: room for all that may be kept, so
-    // that giving a block back never allocates.
+    // A block holds 64 KiB or more (unless its bound is smaller): room for
+    // all that may be kept is reserved once, so that giving a block back never
+    // allocates; a block beyond that room is freed.
     Pool() { blocks.reserve(kKeptInAll / 65536); }
     std::mutex lock;
     std::vector<Block> blocks;  // the last given back first: its pages are the warmest
